@@ -1,0 +1,3 @@
+#include "BrisaSpeakerApp.h"
+
+START_JUCE_APPLICATION (BrisaSpeakerApp)
