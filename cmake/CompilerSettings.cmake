@@ -10,11 +10,14 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
     set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
 endif()
 
-# ccache makes rebuilds of the JUCE modules nearly free across build folders.
+# ccache makes rebuilds of the JUCE modules nearly free, also across build folders and
+# checkouts: paths below the source tree are hashed relative to it, and the build folder is not.
 find_program(CCACHE_PROGRAM ccache)
 if(CCACHE_PROGRAM)
-    set(CMAKE_C_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
-    set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+    set(ccache_launcher "${CMAKE_COMMAND}" -E env "CCACHE_BASEDIR=${PROJECT_SOURCE_DIR}"
+        CCACHE_NOHASHDIR=1 "${CCACHE_PROGRAM}")
+    set(CMAKE_C_COMPILER_LAUNCHER ${ccache_launcher})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${ccache_launcher})
 endif()
 
 # Link-time optimisation turns a 5 s incremental build into more than a minute: opt in only.
