@@ -1,1 +1,45 @@
 #include "BrisaSpeakerApp.h"
+
+#include "BrisaMainWindow.h"
+#include "SonavelSkin.h"
+#include "SonavelStateMachine.h"
+
+std::unique_ptr<juce::FileLogger> BrisaSpeakerApp::fileLogger;
+
+BrisaSpeakerApp::BrisaSpeakerApp() = default;
+BrisaSpeakerApp::~BrisaSpeakerApp() = default;
+
+void BrisaSpeakerApp::initialise (const juce::String&)
+{
+    const auto name = getApplicationName();
+    const auto welcome = name + " " + getApplicationVersion();
+
+    fileLogger.reset (juce::FileLogger::createDefaultAppLogger (name, name + ".txt", welcome, 128 * 1024));
+    juce::Logger::setCurrentLogger (fileLogger.get());
+    juce::Logger::writeToLog ("initialise()...");
+
+    stateMachine = std::make_unique<SonavelStateMachine>();
+    mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
+
+    skin = std::make_unique<SonavelSkin>();
+    juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
+
+    juce::Logger::writeToLog ("finished initialise()...");
+}
+
+void BrisaSpeakerApp::shutdown()
+{
+    // A second copy that lost the single-instance race gets here without initialise():
+    // nothing below may assume anything was built.
+    if (fileLogger != nullptr)
+        juce::Logger::writeToLog ("shutdown()...");
+
+    juce::Logger::setCurrentLogger (nullptr);
+    fileLogger.reset();
+
+    mainWindow.reset();
+    stateMachine.reset();
+
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+    skin.reset();
+}

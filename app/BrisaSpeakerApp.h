@@ -2,12 +2,30 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <memory>
+
+class BrisaMainWindow;
+class SonavelStateMachine;
+class SonavelSkin;
+
 class BrisaSpeakerApp final : public juce::JUCEApplication
 {
 public:
+    BrisaSpeakerApp();
+    ~BrisaSpeakerApp() override;
+
+    void initialise (const juce::String& commandLine) override;
+    void shutdown() override;
+
     const juce::String getApplicationName() override { return "KORVEN Sonavel"; }
     const juce::String getApplicationVersion() override { return "v.1.0.36"; }
     bool moreThanOneInstanceAllowed() override { return false; }
-    void initialise (const juce::String&) override {}
-    void shutdown() override {}
+
+private:
+    // One per process: the framework's current logger points at it between initialise and shutdown.
+    static std::unique_ptr<juce::FileLogger> fileLogger;
+
+    std::unique_ptr<BrisaMainWindow> mainWindow;
+    std::unique_ptr<SonavelStateMachine> stateMachine;
+    std::unique_ptr<SonavelSkin> skin;
 };

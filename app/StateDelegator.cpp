@@ -1,0 +1,7 @@
+#include "StateDelegator.h"
+
+void StateDelegator::sendStateRequest (int request)
+{
+    if (delegate != nullptr)
+        delegate->requestStateChange (request);
+}

@@ -1,0 +1,47 @@
+#include "RoomSetupScreen.h"
+
+namespace
+{
+    struct AdviceParagraph
+    {
+        const char* name;
+        bool hasText;   // only paragraph (f) keeps the usual "new button" text
+        Picture normal;
+        Picture gold;
+        juce::Rectangle<int> bounds;   // the picture's own size: shown unscaled
+    };
+
+    const AdviceParagraph paragraphs[RoomSetupScreen::numAdviceButtons] = {
+        { "A Text", false, Picture::adviceTextANormal, Picture::adviceTextAOver, { 499, 173, 422, 93 } },
+        { "B Text", false, Picture::adviceTextBNormal, Picture::adviceTextBOver, { 500, 276, 380, 35 } },
+        { "C Text", false, Picture::adviceTextCNormal, Picture::adviceTextCOver, { 501, 323, 448, 35 } },
+        { "D Text", false, Picture::adviceTextDNormal, Picture::adviceTextDOver, { 502, 373, 380, 16 } },
+        { "E Text", false, Picture::adviceTextENormal, Picture::adviceTextEOver, { 501, 590, 394, 18 } },
+        { "F Text", true,  Picture::adviceTextFNormal, Picture::adviceTextFOver, { 503, 620, 426, 35 } },
+        { "G Text", false, Picture::adviceTextGNormal, Picture::adviceTextGOver, { 501, 663, 441, 35 } },
+    };
+}
+
+RoomSetupScreen::RoomSetupScreen()
+    : WizardScreen ("Room Setup", Picture::roomSetupBackground, { -12, 0 }, BackgroundFit::stretch)
+{
+    addStandardButtons();
+
+    // The paragraphs only light up; clicking them does nothing, so nobody listens to them.
+    for (size_t i = 0; i < adviceButtons.size(); ++i)
+    {
+        const auto& p = paragraphs[i];
+        adviceButtons[i] = makeImageButton (p.name, {}, juce::String (p.hasText ? "new button" : ""),
+                                            { p.normal, p.gold, p.gold }, true, nullptr);
+    }
+
+    setSize (screenWidth, screenHeight);
+}
+
+void RoomSetupScreen::resized()
+{
+    WizardScreen::resized();
+
+    for (size_t i = 0; i < adviceButtons.size(); ++i)
+        adviceButtons[i]->setBounds (paragraphs[i].bounds);
+}

@@ -1,0 +1,40 @@
+#include "StepFive.h"
+
+StepFive::StepFive()
+    : WizardScreen ("Step Five", Picture::stepFiveBackground, { -13, -2 }, BackgroundFit::stretch)
+{
+    addStandardButtons();
+    noiseButton = makeImageButton ({}, "Click to generate a test noise...", std::nullopt,
+                                   { Picture::noiseButtonNormal, Picture::noiseButtonOver, Picture::noiseButtonDown },
+                                   true, this);
+    noiseButton->setClickingTogglesState (true);
+    setSize (screenWidth, screenHeight);
+}
+
+void StepFive::resized()
+{
+    WizardScreen::resized();
+    noiseButton->setBounds (590, 293, 256, 49);
+}
+
+void StepFive::buttonClicked (juce::Button* button)
+{
+    if (button == noiseButton.get())
+        sendStateRequest (requestAction);
+    else
+        WizardScreen::buttonClicked (button);
+}
+
+void StepFive::beginLevelTest()
+{
+    levelTestRunning = true;
+    nextButton->setEnabled (false);
+    backButton->setEnabled (false);
+}
+
+void StepFive::endLevelTest()
+{
+    levelTestRunning = false;
+    nextButton->setEnabled (true);
+    backButton->setEnabled (true);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "WizardScreen.h"
+
+// State 5: test noise on demand, so the person can set the playback level. The wizard runs the
+// noise in passes; this screen only keeps the "another pass follows" flag and locks Next/Back.
+class StepFive final : public WizardScreen
+{
+public:
+    StepFive();
+
+    void resized() override;
+    void buttonClicked (juce::Button* button) override;
+
+    bool isLevelTestRunning() const { return levelTestRunning; }
+    void clearLevelTestRunning() { levelTestRunning = false; }
+    void beginLevelTest();
+    void endLevelTest();
+
+    juce::ImageButton& getNoiseButton() const { return *noiseButton; }
+
+private:
+    bool levelTestRunning = false;
+    std::unique_ptr<juce::ImageButton> noiseButton;
+};

@@ -1,0 +1,73 @@
+#include "StepSix.h"
+
+namespace
+{
+    constexpr int speakerRadioGroup = 1;
+}
+
+StepSix::StepSix()
+    : WizardScreen ("Step Six", Picture::stepSixBackground, { -13, -2 }, BackgroundFit::centred)
+{
+    // Finish takes Next's place and request: in the last state the wizard ends the program.
+    nextButton = makeImageButton ("Finish", "Exit the application...", juce::String ("new button"),
+                                  { Picture::finishButtonNormal, Picture::finishButtonOver, Picture::finishButtonDown },
+                                  true, this);
+    backButton = makeImageButton ("Back", "Go back to the previous step...", juce::String ("new button"),
+                                  { Picture::backButtonNormal, Picture::backButtonOver, Picture::backButtonDown },
+                                  true, this);
+    measureButton = makeImageButton ("Measure", "Click to perform a room measurement...", std::nullopt,
+                                     { Picture::measureButtonNormal, Picture::measureButtonOver, Picture::measureButtonDown },
+                                     false, this);
+    holdButton = makeImageButton ("Hold", "Click to hold the current measurement on screen...", juce::String ("Hold Current"),
+                                  { Picture::holdButtonNormal, Picture::holdButtonOver, Picture::holdButtonDown },
+                                  false, this);
+    leftButton = makeSpeakerToggle ("Left", "Measure the left speaker...");
+    bothButton = makeSpeakerToggle ("Both", "Measure both speakers...");
+    rightButton = makeSpeakerToggle ("Right", "Measure the right speaker...");
+    eqCalculatorButton = makeImageButton ("EQ Calculator", "Open the EQ Calculator...", juce::String ("new button"),
+                                          { Picture::eqCalculatorButtonNormal, Picture::eqCalculatorButtonOver,
+                                            Picture::eqCalculatorButtonDown },
+                                          true, this);
+
+    leftButton->setToggleState (true, juce::sendNotification);
+    setSize (screenWidth, screenHeight);
+}
+
+std::unique_ptr<juce::ImageButton> StepSix::makeSpeakerToggle (const juce::String& name, const juce::String& tooltip)
+{
+    auto toggle = makeImageButton (name, tooltip, std::nullopt,
+                                   { Picture::speakerToggleOff, std::nullopt, Picture::speakerToggleOn },
+                                   false, this);
+    toggle->setRadioGroupId (speakerRadioGroup);
+    toggle->setClickingTogglesState (true);
+    return toggle;
+}
+
+void StepSix::resized()
+{
+    WizardScreen::resized();
+    measureButton->setBounds (404, 308, 191, 46);
+    holdButton->setBounds (404, 382, 191, 46);
+    leftButton->setBounds (312, 256, 23, 21);
+    bothButton->setBounds (572, 256, 23, 21);
+    rightButton->setBounds (828, 256, 23, 21);
+    eqCalculatorButton->setBounds (22, 704, 95, 24);
+}
+
+void StepSix::buttonClicked (juce::Button* button)
+{
+    if (button == measureButton.get())
+        sendStateRequest (requestAction);
+    else
+        WizardScreen::buttonClicked (button);
+}
+
+void StepSix::stateEntered()
+{
+    lastMeasurementValid = false;
+}
+
+void StepSix::stateExited()
+{
+    lastMeasurementValid = false;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "WizardScreen.h"
+
+// State 6: choose a speaker, measure, compare with a held curve; Finish ends the program.
+class StepSix final : public WizardScreen
+{
+public:
+    StepSix();
+
+    void resized() override;
+    void buttonClicked (juce::Button* button) override;
+
+    void stateEntered() override;
+    void stateExited() override;
+
+    bool isLeftSelected() const { return leftButton->getToggleState(); }
+    bool isRightSelected() const { return rightButton->getToggleState(); }
+    bool isLastMeasurementValid() const { return lastMeasurementValid; }
+
+    juce::ImageButton& getLeftButton() const { return *leftButton; }
+    juce::ImageButton& getBothButton() const { return *bothButton; }
+    juce::ImageButton& getRightButton() const { return *rightButton; }
+
+private:
+    std::unique_ptr<juce::ImageButton> makeSpeakerToggle (const juce::String& name, const juce::String& tooltip);
+
+    bool lastMeasurementValid = false;
+    std::unique_ptr<juce::ImageButton> measureButton;
+    std::unique_ptr<juce::ImageButton> holdButton;
+    std::unique_ptr<juce::ImageButton> leftButton;
+    std::unique_ptr<juce::ImageButton> bothButton;
+    std::unique_ptr<juce::ImageButton> rightButton;
+    std::unique_ptr<juce::ImageButton> eqCalculatorButton;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <array>
+
+// The program's look: its own title bar and window buttons, the nine-step strip for horizontal
+// sliders, gold text-editor outlines and tooltips. Everything else keeps JUCE's default look.
+class SonavelSkin final : public juce::LookAndFeel_V4
+{
+public:
+    static constexpr juce::uint32 gold = 0xFFB8955B;
+
+    SonavelSkin();
+
+    void drawTextEditorOutline (juce::Graphics& g, int width, int height, juce::TextEditor& editor) override;
+
+    void drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
+                           float sliderPos, float minSliderPos, float maxSliderPos,
+                           juce::Slider::SliderStyle style, juce::Slider& slider) override;
+
+    void drawDocumentWindowTitleBar (juce::DocumentWindow& window, juce::Graphics& g, int w, int h,
+                                     int titleSpaceX, int titleSpaceW, const juce::Image* icon,
+                                     bool drawTitleTextOnLeft) override;
+
+    juce::Button* createDocumentWindowButton (int buttonType) override;
+
+    void positionDocumentWindowButtons (juce::DocumentWindow& window, int titleBarX, int titleBarY,
+                                        int titleBarW, int titleBarH, juce::Button* minimiseButton,
+                                        juce::Button* maximiseButton, juce::Button* closeButton,
+                                        bool positionTitleBarButtonsOnLeft) override;
+
+private:
+    std::array<juce::Image, 9> stepImages;
+};
