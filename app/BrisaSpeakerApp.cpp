@@ -4,6 +4,8 @@
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
 
+#include <cstdio>
+
 std::unique_ptr<juce::FileLogger> BrisaSpeakerApp::fileLogger;
 
 BrisaSpeakerApp::BrisaSpeakerApp() = default;
@@ -17,6 +19,16 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     fileLogger.reset (juce::FileLogger::createDefaultAppLogger (name, name + ".txt", welcome, 128 * 1024));
     juce::Logger::setCurrentLogger (fileLogger.get());
     juce::Logger::writeToLog ("initialise()...");
+
+    // Without a display JUCE has nowhere to put the window and would crash placing it.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+    {
+        std::fputs ("KORVEN Sonavel needs a graphical display: none was found (is DISPLAY set?).\n", stderr);
+        juce::Logger::writeToLog ("No display found: nothing to show the window on.");
+        setApplicationReturnValue (1);
+        quit();
+        return;
+    }
 
     stateMachine = std::make_unique<SonavelStateMachine>();
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());

@@ -70,6 +70,13 @@ void WizardScreen::resized()
         backButton->setBounds (800, 704, 95, 24);
 }
 
+void WizardScreen::parentHierarchyChanged()
+{
+    for (auto* child : getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child))
+            button->setState (juce::Button::buttonNormal);
+}
+
 void WizardScreen::buttonClicked (juce::Button* button)
 {
     if (button == nullptr)

@@ -31,6 +31,10 @@ public:
     // are the screen's own business.
     void buttonClicked (juce::Button* button) override;
 
+    // A screen taken out of the window while a button was under the mouse would come back with
+    // that button still lit; it starts afresh each time it is shown instead.
+    void parentHierarchyChanged() override;
+
 protected:
     WizardScreen (const juce::String& componentName, Picture background,
                   juce::Point<int> backgroundOffset, BackgroundFit fit);
