@@ -16,14 +16,14 @@ TEMPLATES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fami
 KNOB_WIDTH, KNOB_HEIGHT = 118, 86
 KNOB_CENTRE = (59.0, 47.0)
 SWEEP = 135.0                      # the scale runs from -135 to +135 degrees (0 = straight up)
-TICK_INNER, TICK_MINOR, TICK_MAJOR, NUMBER_RADIUS = 20.5, 23.0, 25.0, 32.0
+TICK_INNER, TICK_MINOR, TICK_MAJOR = 20.5, 23.0, 25.0
 
 # The FREQ knob shows frame k for values up to FREQ_THRESHOLDS[k-1]; above the last, frame 32.
 FREQ_THRESHOLDS = [40, 43, 45, 47, 49, 51, 53, 55, 57, 59, 62, 65, 67, 69, 74, 79,
                    84, 88, 93, 98, 104, 109, 118, 135, 155, 170, 190, 210, 230, 250, 270]
 FREQ_FRAMES = 32
 FREQ_NUMBERS = [40, 50, 60, 70, 100, 150, 200, 280]
-FREQ_MINOR_TICKS = [45, 55, 65, 80, 90, 125, 175, 225, 250]
+FREQ_MINOR_TICKS = [45, 55, 65, 80, 90, 120]
 STEP_FRAMES = 6
 
 
@@ -65,8 +65,16 @@ def tick(angle, outer, width, colour):
 
 
 def number(angle, text):
-    x, y = polar(angle, NUMBER_RADIUS)
-    return f'<text x="{x:.2f}" y="{y + 3:.2f}">{text}</text>'
+    """Numbers beside the scale read outwards from the tick: left-aligned on the right-hand
+    side, right-aligned on the left, centred above and below."""
+    side = math.sin(math.radians(angle))
+    if abs(side) > 0.5:
+        x, y = polar(angle, 27.5)
+        anchor = "start" if side > 0 else "end"
+    else:
+        x, y = polar(angle, 31.0)
+        anchor = "middle"
+    return f'<text x="{x:.2f}" y="{y + 3:.2f}" text-anchor="{anchor}">{text}</text>'
 
 
 def knob_scale(kind):
