@@ -149,6 +149,9 @@ namespace PictureCatalog
     // Decoded through juce::ImageCache, so repeated requests share one image.
     juce::Image get (Picture picture);
 
+    // True while a picture has no artwork yet and the build embedded a labelled stand-in.
+    bool isPlaceholder (Picture picture);
+
     // Runs of frames: step 1..6, frame 1..32, strip step 1..9.
     Picture qKnobFrame (int step);
     Picture depthKnobFrame (int step);
