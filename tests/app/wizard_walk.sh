@@ -78,7 +78,7 @@ start_app() { "$app" >"$home/stdout.txt" 2>&1 & pids+=($!); }
 # --- the window ---------------------------------------------------------------------------
 start_app
 first=${pids[0]}
-wid=$(wait_for_window) || { fail "the window opens"; exit 1; }
+wid=$(wait_for_window) || { fail "the window opens (another copy running? its lock is machine-wide)"; exit 1; }
 echo "ok: the window opens"
 
 check "the title reads '$title'" test "$(xdotool getwindowname "$wid")" = "$title"
