@@ -2,6 +2,7 @@
 
 #include "PeakingCurve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -14,6 +15,11 @@ namespace
     // A cut has to remove at least this share of the band's squared deviation to be worth
     // dialling; less is within what ripple and a single noise block give anyway.
     constexpr double minimumImprovement = 0.25;
+
+    // A cut may be at most twice as deep as the response stands above the band mean at its
+    // centre. Sampled on the measured axis, a narrow cut between two bins looks shallower than
+    // it is; without this it would be offered for bumps well below the gentlest cut.
+    constexpr float maximumCutPerExcess = 2.0f;
 
     struct BandPoint
     {
@@ -35,6 +41,16 @@ namespace
         }
 
         return sumOfSquares - sum * sum / static_cast<double> (band.size());
+    }
+
+    // The level at centreHz above the band mean, interpolated between the band's points.
+    float excessAt (const std::vector<BandPoint>& band, float mean, float centreHz, float hzPerIndex)
+    {
+        const float position = std::clamp ((centreHz - band.front().frequencyHz) / hzPerIndex,
+                                           0.0f, static_cast<float> (band.size() - 1));
+        const auto below = std::min (static_cast<size_t> (position), band.size() - 2);
+        const float fraction = position - static_cast<float> (below);
+        return band[below].value + fraction * (band[below + 1].value - band[below].value) - mean;
     }
 }
 
@@ -66,6 +82,11 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
     if (band.size() < 3)
         return none;
 
+    float mean = 0.0f;
+
+    for (const auto& p : band)
+        mean += p.value / static_cast<float> (band.size());
+
     const double uncorrected = squaredDeviation (band, nullptr, 0.0f);
     double best = uncorrected * (1.0 - minimumImprovement);
     EqSettings choice = none;
@@ -76,8 +97,13 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
         {
             const PeakingShape shape = makePeakingShape (q, depth);
 
+            const float cut = -peakingDepthDb (depth) / 20.0f;
+
             for (int32_t centre = lowestHz; centre <= highestHz; ++centre)
             {
+                if (cut > maximumCutPerExcess * excessAt (band, mean, static_cast<float> (centre), hzPerIndex))
+                    continue;
+
                 const double deviation = squaredDeviation (band, &shape, static_cast<float> (centre));
 
                 if (deviation < best)
