@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <system_error>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -18,8 +18,22 @@ namespace
         return static_cast<float*> (std::malloc (sizeof (float) * static_cast<size_t> (count)));
     }
 
+    using KernelFunction = void (*) (const DftJob&, int32_t, int32_t);
+
+    KernelFunction functionOf (DftAnalyzer::Kernel kernel)
+    {
+        switch (kernel)
+        {
+#if SONAVEL_HAS_VECTOR_KERNELS
+            case DftAnalyzer::Kernel::avx512: return transformBinsAvx512;
+            case DftAnalyzer::Kernel::avx2: return transformBinsAvx2;
+#endif
+            default: return transformBinsPortable;
+        }
+    }
+
     // Bins go out in small chunks so a core slowed by other work just takes fewer of them.
-    void runOverCores (const DftJob& job, int32_t numBins, void (*kernel) (const DftJob&, int32_t, int32_t))
+    void runOverCores (const DftJob& job, int32_t numBins, KernelFunction kernel)
     {
         constexpr int32_t chunk = 64;
         std::atomic<int32_t> nextBin { 0 };
@@ -46,7 +60,7 @@ namespace
             {
                 helpers.emplace_back (work);
             }
-            catch (const std::system_error&)
+            catch (const std::exception&)
             {
                 break; // no more threads to be had: the ones running share the bins
             }
@@ -57,6 +71,23 @@ namespace
         for (auto& helper : helpers)
             helper.join();
     }
+}
+
+DftAnalyzer::Kernel DftAnalyzer::kernelFor ([[maybe_unused]] Kernel requested, [[maybe_unused]] int32_t n)
+{
+#if SONAVEL_HAS_VECTOR_KERNELS
+    // The vector kernels' error bounds assume angles below a few hundred degrees after
+    // reduction, which larger sizes no longer guarantee.
+    if (n <= (1 << 20))
+    {
+        if ((requested == Kernel::best || requested == Kernel::avx512) && cpuHasAvx512())
+            return Kernel::avx512;
+
+        if (requested != Kernel::portable && cpuHasAvx2())
+            return Kernel::avx2;
+    }
+#endif
+    return Kernel::portable;
 }
 
 DftAnalyzer::~DftAnalyzer()
@@ -115,8 +146,7 @@ void DftAnalyzer::transform (const float* block, SpectrumArray& raw, Kernel kern
     const int32_t numBins = numPoints / 2;
     const DftJob job { block, increments, numPoints - 1, magnitudes };
 
-    (void) kernel;
-    runOverCores (job, numBins, transformBinsPortable);
+    runOverCores (job, numBins, functionOf (kernelFor (kernel, numPoints)));
 
     for (int32_t i = 0; i < numBins; ++i)
     {

@@ -13,8 +13,14 @@ public:
     enum class Kernel
     {
         best,     // the widest vector unit this processor has
-        portable  // plain C++, for checking the vector kernels against
+        avx512,
+        avx2,
+        portable  // plain C++, any processor
     };
+
+    // What transform() runs for a request: that kernel if this processor has it, else the
+    // next narrower one. Sizes above 2^20 points always run the portable kernel.
+    static Kernel kernelFor (Kernel requested, int32_t n);
 
     DftAnalyzer() = default;
     ~DftAnalyzer();

@@ -9,6 +9,7 @@ namespace
 {
     float sines[trigTableSize + 1];
     float cosines[trigTableSize + 1];
+    alignas (8) float pairs[2 * (trigTableSize + 1)];
     std::once_flag builtFlag;
 }
 
@@ -25,6 +26,12 @@ void buildTrigTables()
 
         sines[trigTableSize] = sines[0];
         cosines[trigTableSize] = cosines[0];
+
+        for (int k = 0; k <= trigTableSize; ++k)
+        {
+            pairs[2 * k] = cosines[k];
+            pairs[2 * k + 1] = sines[k];
+        }
     });
 }
 
@@ -36,4 +43,9 @@ const float* sineTable()
 const float* cosineTable()
 {
     return cosines;
+}
+
+const float* cosineSinePairs()
+{
+    return pairs;
 }

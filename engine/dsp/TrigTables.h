@@ -9,3 +9,7 @@ void buildTrigTables();
 
 const float* sineTable();
 const float* cosineTable();
+
+// The same values interleaved as (cosine, sine) pairs, 361 of them, so that one 64-bit load
+// fetches both.
+const float* cosineSinePairs();
