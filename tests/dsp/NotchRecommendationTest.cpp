@@ -1,5 +1,6 @@
 #include "NotchRecommendation.h"
 #include "PeakingCurve.h"
+#include "SpectrumAnalysis.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,53 @@ namespace
         return values;
     }
 
+    // White noise through a room mode: a resonant peaking biquad at 44.1 kHz, settled first.
+    std::vector<float> noiseThroughRoomMode (double modeHz, double gainDb, double q)
+    {
+        const double pi = 3.141592653589793;
+        const double a = std::pow (10.0, gainDb / 40.0);
+        const double w0 = 2.0 * pi * modeHz / 44100.0;
+        const double alpha = std::sin (w0) / (2.0 * q);
+        const double b0 = 1.0 + alpha * a, b1 = -2.0 * std::cos (w0), b2 = 1.0 - alpha * a;
+        const double a0 = 1.0 + alpha / a, a1 = b1, a2 = 1.0 - alpha / a;
+
+        std::mt19937 generator (3);
+        std::uniform_real_distribution<double> distribution (-0.5, 0.5);
+        std::vector<float> block (numValues);
+        double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+
+        for (int32_t i = -20000; i < numValues; ++i)
+        {
+            const double x = distribution (generator);
+            const double y = (b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) / a0;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+
+            if (i >= 0)
+                block[static_cast<size_t> (i)] = static_cast<float> (y);
+        }
+
+        return block;
+    }
+
+    EqSettings recommendationForMeasured (const std::vector<float>& block)
+    {
+        DftAnalyzer dft;
+        SpectrumArray raw;
+        SpectrumArray smoothed;
+        EXPECT_TRUE (dft.setup (numValues, 44100));
+        EXPECT_TRUE (analyseBlock (dft, block.data(), raw, smoothed));
+
+        std::vector<float> values (numValues);
+
+        for (int32_t i = 0; i < numValues; ++i)
+            values[static_cast<size_t> (i)] = smoothed.point (i).magnitude;
+
+        return recommendNotch (values.data(), numValues, hzPerIndex);
+    }
+
     // Adds the mirror image of a knob setting's cut: the peak that setting exactly removes.
     void addPeakFor (std::vector<float>& values, const EqSettings& s)
     {
@@ -64,6 +112,15 @@ TEST (NotchRecommendation, FindsAPeakUnderMeasurementRipple)
     EXPECT_NEAR (setting.frequencyHz, 71, 1) << setting;
     EXPECT_NEAR (setting.qSetting, 5, 1) << setting;
     EXPECT_EQ (setting.depthSetting, 4) << setting;
+}
+
+TEST (NotchRecommendation, CutsARoomModeMeasuredThroughTheWholeAnalysis)
+{
+    const auto setting = recommendationForMeasured (noiseThroughRoomMode (80.0, 10.0, 5.0));
+    EXPECT_NEAR (setting.frequencyHz, 80, 4) << setting;
+    EXPECT_GE (setting.depthSetting, 3) << setting;
+
+    EXPECT_EQ (recommendationForMeasured (noiseThroughRoomMode (80.0, 0.0, 5.0)), none) << "a room without the mode";
 }
 
 TEST (NotchRecommendation, CentresABroadHumpThatIsNoKnobSettingAtItsTop)
