@@ -1,0 +1,26 @@
+#pragma once
+
+#include "DftAnalyzer.h"
+#include "SpectrumArray.h"
+
+// The analysis chain from a captured block to response values (dB / 20, 0 = band mean).
+
+// Averages each point over a window a tenth of a decade wide into smoothed (allocated anew,
+// same count as raw). The point itself counts twice; point 0 is left unwritten.
+void smoothSpectrum (SpectrumArray& raw, SpectrumArray& smoothed);
+
+// Point 0 becomes 0, every other magnitude 20 log10 of itself (a zero magnitude gives -infinity).
+void toDecibels (SpectrumArray& spectrum);
+
+// Subtracts the mean of the points above lowHz, up to and including the first above highHz,
+// from every point. False, leaving the spectrum as it was, when that mean is not finite.
+bool normaliseToBand (SpectrumArray& spectrum, float lowHz, float highHz);
+
+// Multiplies every magnitude by (outMax - outMin) / (inMax - inMin). Only meant for ranges
+// centred on zero, where the mapping needs no offset. An empty input range changes nothing.
+void scaleRange (SpectrumArray& spectrum, float inMin, float outMin, float inMax, float outMax);
+
+// Transform, smooth, decibels, normalise to 40..280 Hz and scale +-20 dB to +-1, on a block of
+// dft.getNumPoints() samples. The result is in smoothed's magnitudes. False when the block
+// cannot give a curve (analyser not set up, no memory, or silence: the band mean is not finite).
+bool analyseBlock (DftAnalyzer& dft, const float* block, SpectrumArray& raw, SpectrumArray& smoothed);
