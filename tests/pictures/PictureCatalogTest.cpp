@@ -237,3 +237,31 @@ TEST (GraphGrids, EqCalculatorGridLinesSitWhereTheGraphDrawsThoseValues)
     expectGridWhereTheGraphMapsIt ({ Picture::eqCalculatorBackground, { 0, 0 }, { 111, 322, 609, 176 },
                                      20.0f, 300.0f, { 20.0f, 50.0f, 100.0f, 200.0f, 300.0f } });
 }
+
+TEST (RoomMarkers, EachMarkersPaperMatchesTheDiagramWhereItSits)
+{
+    if (PictureCatalog::isPlaceholder (Picture::roomLayoutDiagram))
+        GTEST_SKIP() << "roomLayoutDiagram has no artwork yet";
+
+    struct Spot { Picture normal, down; int x, y; };
+    const Spot spots[] = {
+        { Picture::layoutMarkerANormal, Picture::layoutMarkerADown, 371, 340 },
+        { Picture::layoutMarkerBNormal, Picture::layoutMarkerBDown, 223, 12 },
+        { Picture::layoutMarkerCNormal, Picture::layoutMarkerCDown, 78, 80 },
+        { Picture::layoutMarkerCNormal, Picture::layoutMarkerCDown, 371, 80 },
+        { Picture::layoutMarkerDNormal, Picture::layoutMarkerDDown, 175, 141 },
+        { Picture::layoutMarkerENormal, Picture::layoutMarkerEDown, 151, 228 },
+        { Picture::layoutMarkerFNormal, Picture::layoutMarkerFDown, 224, 220 },
+        { Picture::layoutMarkerGNormal, Picture::layoutMarkerGDown, 336, 496 },
+    };
+    const auto diagram = PictureCatalog::get (Picture::roomLayoutDiagram);
+    for (const auto& spot : spots)
+        for (const auto marker : { spot.normal, spot.down })
+        {
+            const auto paper = PictureCatalog::get (marker).getPixelAt (0, 0);
+            const auto under = diagram.getPixelAt (spot.x, spot.y);
+            EXPECT_LE (std::abs (paper.getBrightness() - under.getBrightness()), 0.02f)
+                << PictureCatalog::spec (marker).name << " at " << spot.x << ", " << spot.y << ": paper "
+                << paper.toDisplayString (false) << " on " << under.toDisplayString (false);
+        }
+}
