@@ -147,6 +147,13 @@ TEST (PictureCatalog, EveryPictureDecodesToItsCatalogSizeAndAlpha)
     }
 }
 
+TEST (PictureCatalog, EveryPictureHasItsArtworkRatherThanAPlaceholder)
+{
+    for (int i = 0; i < PictureCatalog::numPictures; ++i)
+        EXPECT_FALSE (PictureCatalog::isPlaceholder (static_cast<Picture> (i)))
+            << PictureCatalog::spec (static_cast<Picture> (i)).name;
+}
+
 TEST (PictureCatalog, RepeatedRequestsShareOneDecodedImage)
 {
     const auto first = PictureCatalog::get (Picture::nextButtonNormal);
