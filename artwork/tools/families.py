@@ -94,7 +94,7 @@ def knob_group(kind, angle):
     with open(os.path.join(TEMPLATES, "knob.svg.in")) as f:
         template = f.read()
     cx, cy = KNOB_CENTRE
-    fields = {"LABEL": kind, "SCALE": knob_scale(kind), "ANGLE": f"{angle:.3f}",
+    fields = {"LABEL": kind, "UNIT": "Hz" if kind == "FREQ" else "", "SCALE": knob_scale(kind), "ANGLE": f"{angle:.3f}",
               "CX": f"{cx:g}", "CY": f"{cy:g}", "POINTER_X": f"{cx - 1.2:g}", "POINTER_Y": f"{cy - 15:g}"}
     return re.sub(r"@([A-Z_]+)@", lambda m: fields[m.group(1)], template)
 
