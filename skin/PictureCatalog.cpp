@@ -10,7 +10,7 @@
 namespace
 {
     // Same order as enum class Picture; sizes and alpha as drawn in artwork/pictures.tsv.
-    const std::array<PictureSpec, PictureCatalog::numPictures> specs { {
+    const std::array<PictureInfo, PictureCatalog::numPictures> pictureInfos { {
         { "splashBackground", 1024, 768, true },
         { "roomSetupBackground", 1024, 768, true },
         { "speakerHeightBackground", 1024, 768, true },
@@ -146,7 +146,7 @@ namespace
             std::array<Bytes, PictureCatalog::numPictures> bytes {};
             for (size_t i = 0; i < bytes.size(); ++i)
             {
-                const auto resource = juce::String (specs[i].name) + "_png";
+                const auto resource = juce::String (pictureInfos[i].name) + "_png";
                 bytes[i].data = PictureData::getNamedResource (resource.toRawUTF8(), bytes[i].size);
                 jassert (bytes[i].data != nullptr);
             }
@@ -158,7 +158,7 @@ namespace
     size_t indexOf (Picture picture)
     {
         const auto index = static_cast<size_t> (picture);
-        jassert (index < specs.size());
+        jassert (index < pictureInfos.size());
         return index;
     }
 
@@ -172,9 +172,9 @@ namespace
 
 namespace PictureCatalog
 {
-    const PictureSpec& spec (Picture picture)
+    const PictureInfo& info (Picture picture)
     {
-        return specs[indexOf (picture)];
+        return pictureInfos[indexOf (picture)];
     }
 
     const void* data (Picture picture)
@@ -194,7 +194,7 @@ namespace PictureCatalog
 
     bool isPlaceholder (Picture picture)
     {
-        const auto key = std::string ("|") + spec (picture).name + "|";
+        const auto key = std::string ("|") + info (picture).name + "|";
         return std::strstr (placeholderPictures, key.c_str()) != nullptr;
     }
 

@@ -128,7 +128,7 @@ enum class Picture
     count
 };
 
-struct PictureSpec
+struct PictureInfo
 {
     const char* name;   // the picture's catalog name, e.g. "nextButtonNormal"
     int width;
@@ -140,7 +140,7 @@ namespace PictureCatalog
 {
     constexpr int numPictures = static_cast<int> (Picture::count);
 
-    const PictureSpec& spec (Picture picture);
+    const PictureInfo& info (Picture picture);
 
     // The embedded PNG bytes: the address is the image cache's key.
     const void* data (Picture picture);

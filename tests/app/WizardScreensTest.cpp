@@ -99,9 +99,9 @@ TEST (WizardScreens, RoomSetupShowsSevenAdviceParagraphsUnscaled)
 
     for (int i = 0; i < RoomSetupScreen::numAdviceButtons; ++i)
     {
-        const auto spec = PictureCatalog::spec (static_cast<Picture> (static_cast<int> (Picture::adviceTextANormal) + 2 * i));
-        EXPECT_EQ (screen.getAdviceButton (i)->getWidth(), spec.width) << spec.name;
-        EXPECT_EQ (screen.getAdviceButton (i)->getHeight(), spec.height) << spec.name;
+        const auto picture = PictureCatalog::info (static_cast<Picture> (static_cast<int> (Picture::adviceTextANormal) + 2 * i));
+        EXPECT_EQ (screen.getAdviceButton (i)->getWidth(), picture.width) << picture.name;
+        EXPECT_EQ (screen.getAdviceButton (i)->getHeight(), picture.height) << picture.name;
     }
 }
 

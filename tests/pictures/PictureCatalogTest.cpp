@@ -54,7 +54,7 @@ namespace
     void expectGridWhereTheGraphMapsIt (const GraphGeometry& g)
     {
         if (PictureCatalog::isPlaceholder (g.picture))
-            GTEST_SKIP() << PictureCatalog::spec (g.picture).name << " has no artwork yet";
+            GTEST_SKIP() << PictureCatalog::info (g.picture).name << " has no artwork yet";
 
         const auto image = PictureCatalog::get (g.picture);
         const auto inPicture = g.graph - g.pictureOrigin;
@@ -137,13 +137,13 @@ TEST (PictureCatalog, EveryPictureDecodesToItsCatalogSizeAndAlpha)
     for (int i = 0; i < PictureCatalog::numPictures; ++i)
     {
         const auto picture = static_cast<Picture> (i);
-        const auto& spec = PictureCatalog::spec (picture);
-        SCOPED_TRACE (spec.name);
+        const auto& expected = PictureCatalog::info (picture);
+        SCOPED_TRACE (expected.name);
         const auto image = PictureCatalog::get (picture);
         ASSERT_TRUE (image.isValid());
-        EXPECT_EQ (image.getWidth(), spec.width);
-        EXPECT_EQ (image.getHeight(), spec.height);
-        EXPECT_EQ (image.hasAlphaChannel(), spec.hasAlpha);
+        EXPECT_EQ (image.getWidth(), expected.width);
+        EXPECT_EQ (image.getHeight(), expected.height);
+        EXPECT_EQ (image.hasAlphaChannel(), expected.hasAlpha);
     }
 }
 
@@ -151,7 +151,7 @@ TEST (PictureCatalog, EveryPictureHasItsArtworkRatherThanAPlaceholder)
 {
     for (int i = 0; i < PictureCatalog::numPictures; ++i)
         EXPECT_FALSE (PictureCatalog::isPlaceholder (static_cast<Picture> (i)))
-            << PictureCatalog::spec (static_cast<Picture> (i)).name;
+            << PictureCatalog::info (static_cast<Picture> (i)).name;
 }
 
 TEST (PictureCatalog, RepeatedRequestsShareOneDecodedImage)
@@ -192,8 +192,8 @@ TEST (ButtonFaces, NormalOverAndDownLookDifferent)
                 for (int y = 0; y < first.getHeight() && ! differs; ++y)
                     for (int x = 0; x < first.getWidth() && ! differs; ++x)
                         differs = first.getPixelAt (x, y) != second.getPixelAt (x, y);
-                EXPECT_TRUE (differs) << PictureCatalog::spec (button[a]).name << " and "
-                                      << PictureCatalog::spec (button[b]).name << " are the same picture";
+                EXPECT_TRUE (differs) << PictureCatalog::info (button[a]).name << " and "
+                                      << PictureCatalog::info (button[b]).name << " are the same picture";
             }
 }
 
@@ -268,7 +268,7 @@ TEST (RoomMarkers, EachMarkersPaperMatchesTheDiagramWhereItSits)
             const auto paper = PictureCatalog::get (marker).getPixelAt (0, 0);
             const auto under = diagram.getPixelAt (spot.x, spot.y);
             EXPECT_LE (std::abs (paper.getBrightness() - under.getBrightness()), 0.02f)
-                << PictureCatalog::spec (marker).name << " at " << spot.x << ", " << spot.y << ": paper "
+                << PictureCatalog::info (marker).name << " at " << spot.x << ", " << spot.y << ": paper "
                 << paper.toDisplayString (false) << " on " << under.toDisplayString (false);
         }
 }
