@@ -36,5 +36,8 @@ void NoiseSource::fill (float* interleavedStereo, unsigned long numFrames) const
 
 float NoiseSource::nextSample()
 {
-    return static_cast<float> (std::rand() - 16383) / 16383.0f;
+    // The level is defined for a generator of 0..32767; glibc's reaches 2^31 - 1, which unscaled
+    // would play samples up to 131079 times full scale.
+    const auto draw = static_cast<int32_t> (static_cast<int64_t> (std::rand()) * 32768 / (static_cast<int64_t> (RAND_MAX) + 1));
+    return static_cast<float> (draw - 16383) / 16383.0f;
 }

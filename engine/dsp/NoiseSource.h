@@ -22,7 +22,7 @@ public:
     // Fills numFrames interleaved left/right frames: noise on masked channels, 0 elsewhere.
     void fill (float* interleavedStereo, unsigned long numFrames) const;
 
-    // One uniform sample in -1 .. 16384/16383, the scale of rand()'s 0..32767.
+    // One uniform sample in -1 .. 16384/16383: rand() brought to 0..32767, centred and scaled.
     static float nextSample();
 
 private:

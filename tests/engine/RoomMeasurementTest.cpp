@@ -1,0 +1,231 @@
+#include "EngineResponse.h"
+#include "LogCollector.h"
+#include "MessageRecorder.h"
+#include "SonavelAudioEngine.h"
+#include "VirtualRoom.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace
+{
+    // Generous: the analysis alone takes many seconds in a sanitizer build.
+    constexpr int measurementTimeoutMs = 300000;
+
+    class RoomMeasurementTest : public testing::Test
+    {
+    protected:
+        void SetUp() override { LogCollector::get().clear(); }
+        void TearDown() override { SonavelAudioEngine::deleteInstance(); }
+
+        static bool logged (const juce::String& line) { return LogCollector::get().lines().contains (line); }
+
+        static void expectInOrder (const juce::StringArray& expected)
+        {
+            const auto lines = LogCollector::get().lines();
+            int previous = -1;
+
+            for (const auto& line : expected)
+            {
+                const int at = lines.indexOf (line, false, previous + 1);
+                EXPECT_GT (at, previous) << "\"" << line << "\" missing or out of order in:\n"
+                                         << lines.joinIntoString ("\n");
+                previous = std::max (previous, at);
+            }
+        }
+
+        static juce::StringArray progressLines (const std::string& printed)
+        {
+            auto lines = juce::StringArray::fromLines (juce::String (printed));
+            lines.removeEmptyStrings();
+            return lines;
+        }
+    };
+
+    constexpr const char* forcedStop = "!! killing thread by force !!";
+}
+
+TEST_F (RoomMeasurementTest, FindsTheModeOfTheDefaultRoomWithTheLeftSpeaker)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+
+    engine->startTest (0);
+    EXPECT_TRUE (engine->isTestRunning());
+    EXPECT_EQ (engine->getResults(), nullptr);
+    EXPECT_FALSE (engine->hasValidResults());
+
+    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    const auto printed = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    ASSERT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
+    ASSERT_NE (engine->getResults(), nullptr);
+
+    const EngineResponse response (*engine->getResults());
+    EXPECT_TRUE (response.allFinite);
+    EXPECT_NEAR (response.peakHz, 63.0f, 63.0f * 0.05f);
+    EXPECT_GE (response.peakDb - response.meanDb, 6.0f);
+    RecordProperty ("peakHz", std::to_string (response.peakHz));
+    RecordProperty ("peakAboveMeanDb", std::to_string (response.peakDb - response.meanDb));
+    std::cerr << "default room: peak " << response.peakHz << " Hz, " << response.peakDb - response.meanDb
+              << " dB above the band mean\n";
+
+    EXPECT_EQ (recorder.messages().front().text, "MEASURING LEFT SPEAKER...");
+    expectInOrder ({ "Engine: starting test thread.", "AudioTestingThread created...", "Engine: tests started." });
+    expectInOrder ({ "AudioTestingThread running...", "Beginning measurement.", "measurement completed.",
+                     "Setting settings with test results.", "Freeing buffers.", "Finishing test.",
+                     "Engine: stopping test thread." });
+
+    // Passes 0..3, the kept block, pass 4, then the remaining buffers only print.
+    const auto lines = progressLines (printed);
+    ASSERT_GE (lines.size(), 7) << printed;
+    for (int pass = 0; pass < 4; ++pass)
+        EXPECT_EQ (lines[pass], "Full buffer ready on input, CapturePass " + juce::String (pass) + ", DataForFFT: false");
+    EXPECT_EQ (lines[4], "Saving data for FFT: 0 of 1");
+    EXPECT_EQ (lines[5], "Full buffer ready on input, CapturePass 4, DataForFFT: false");
+    for (int i = 6; i < lines.size(); ++i)
+        EXPECT_EQ (lines[i], "Full buffer ready on input, CapturePass 5, DataForFFT: true");
+}
+
+TEST_F (RoomMeasurementTest, SeesAFlatRoomAsFlat)
+{
+    const VirtualRoom room ("--flat");
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (2);
+    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+    ASSERT_TRUE (engine->hasValidResults());
+
+    // One block of noise, smoothed over a tenth of a decade: a few dB of ripple, no peak.
+    const EngineResponse response (*engine->getResults());
+    std::cerr << "flat room: " << response.lowestDb << " .. " << response.peakDb << " dB around the band mean\n";
+    EXPECT_LT (response.peakDb - response.meanDb, 4.0f);
+    EXPECT_GT (response.lowestDb - response.meanDb, -4.0f);
+}
+
+TEST_F (RoomMeasurementTest, TheLevelTestPlaysAboutTwoAndAHalfSecondsAndPrintsNothing)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    SonavelAudioEngine::getInstance()->startLevelTest();
+    const bool finished = recorder.waitFor ("finishMeasure", 1, 60000);
+    const auto printed = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_EQ (printed, "");
+    ASSERT_EQ (recorder.messages().front().text, "MEASURING OUTPUT LEVEL...");
+
+    const double seconds = (recorder.messages().back().atMs - recorder.messages().front().atMs) / 1000.0;
+    std::cerr << "level test: " << seconds << " s from announcement to finish\n";
+    EXPECT_GE (seconds, 2.6);
+    EXPECT_LT (seconds, 10.0);
+    EXPECT_FALSE (juce::String (LogCollector::get().lines().joinIntoString ("\n")).contains ("Level test error"));
+}
+
+TEST_F (RoomMeasurementTest, ALevelTestDuringAMeasurementNeitherStopsItNorSharesTheDevices)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    engine->startLevelTest();
+
+    const bool finished = recorder.waitFor ("finishMeasure", 2, measurementTimeoutMs);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
+    EXPECT_FALSE (logged (forcedStop));
+}
+
+TEST_F (RoomMeasurementTest, ASecondStartReplacesTheRunningMeasurementWithoutForce)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    MessageRecorder::pump (1500);
+
+    engine->startTest (1);
+    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    MessageRecorder::pump (500);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_EQ (recorder.countOf ("finishMeasure"), 1) << "the replaced measurement announces no end";
+    EXPECT_EQ (recorder.countOf ("MEASURING RIGHT SPEAKER..."), 1);
+    EXPECT_TRUE (engine->hasValidResults());
+    EXPECT_FALSE (logged (forcedStop));
+
+    const auto lines = LogCollector::get().lines();
+    const int replaced = lines.indexOf ("AudioTestingThread destroyed...");
+    EXPECT_GT (replaced, lines.indexOf ("Engine: starting test thread.", false, lines.indexOf ("Engine: tests started.")))
+        << "the first measurement is gone before the second one starts";
+}
+
+TEST_F (RoomMeasurementTest, DeletingTheEngineDuringAMeasurementReturnsPromptly)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    SonavelAudioEngine::getInstance()->startTest (2);
+    ASSERT_TRUE (recorder.waitFor ("MEASURE BOTH SPEAKERS...", 1, 10000));
+    MessageRecorder::pump (2000);
+
+    const auto before = juce::Time::getMillisecondCounterHiRes();
+    SonavelAudioEngine::deleteInstance();
+    const auto seconds = (juce::Time::getMillisecondCounterHiRes() - before) / 1000.0;
+    testing::internal::GetCapturedStdout();
+
+    std::cerr << "engine deleted in " << seconds << " s during a measurement\n";
+    EXPECT_LT (seconds, 1.5);
+    EXPECT_EQ (SonavelAudioEngine::getInstanceWithoutCreating(), nullptr);
+    EXPECT_FALSE (logged (forcedStop));
+    EXPECT_FALSE (logged ("Setting settings with test results."));
+    EXPECT_TRUE (logged ("AudioTestingThread destroyed..."));
+}
+
+TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailure)
+{
+    VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    MessageRecorder::pump (2000);
+
+    room.stop();
+    const bool finished = recorder.waitFor ("finishMeasure", 1, 60000);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_FALSE (engine->hasValidResults());
+    EXPECT_FALSE (logged (forcedStop));
+}
