@@ -4,10 +4,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace
 {
-    std::timed_mutex audioMutex;
+    std::mutex audioMutex;
     constexpr auto claimRetryInterval = std::chrono::milliseconds (100);
 }
 
@@ -28,13 +29,13 @@ MeasurementState::~MeasurementState()
 
 bool MeasurementState::claimAudio()
 {
-    while (! audioClaim.owns_lock())
+    // Polled rather than a timed wait: ThreadSanitizer cannot follow the timed lock of this libstdc++.
+    while (! audioClaim.owns_lock() && ! audioClaim.try_lock())
     {
-        if (audioClaim.try_lock_for (claimRetryInterval))
-            return true;
-
         if (shouldExit && shouldExit())
             return false;
+
+        std::this_thread::sleep_for (claimRetryInterval);
     }
 
     return true;

@@ -63,5 +63,5 @@ public:
     bool portAudioInitialised = false;
 
 private:
-    std::unique_lock<std::timed_mutex> audioClaim;
+    std::unique_lock<std::mutex> audioClaim;
 };
