@@ -31,3 +31,32 @@ ensure_display() {
     echo "could not start Xvfb on $DISPLAY" >&2
     return 1
 }
+
+# configure_and_build_targets DIR BUILD_TYPE "TARGET..." [cmake options...]
+configure_and_build_targets() {
+    local dir=$1 type=$2 targets=$3
+    shift 3
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+    # shellcheck disable=SC2086
+    cmake --build "$dir" --target $targets
+}
+
+# Starts the default virtual room (scripts/virtual-room) for the suites and exports its
+# environment; stops it on exit, after whatever else was to be done on exit.
+start_virtual_room() {
+    export SONAVEL_ROOM_DIR
+    SONAVEL_ROOM_DIR=$(mktemp -d /tmp/sonavel-suite-room.XXXXXX)
+    local exports
+    if ! exports=$("$root/scripts/virtual-room" start); then
+        echo "could not start the virtual room" >&2
+        return 1
+    fi
+    eval "$exports"
+    local previous=""
+    if [ -n "$(trap -p EXIT)" ]; then
+        eval "set -- $(trap -p EXIT)"
+        previous=$3
+    fi
+    # shellcheck disable=SC2064
+    trap "\"$root/scripts/virtual-room\" cleanup >/dev/null 2>&1; $previous" EXIT
+}

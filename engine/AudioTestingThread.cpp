@@ -1,0 +1,127 @@
+#include "AudioTestingThread.h"
+
+#include "RunMeasurement.h"
+
+#include <cstdlib>
+
+namespace
+{
+    constexpr int32_t measurementDurationMs = 5000;
+    constexpr int32_t settleBeforeMeasuringMs = 100;
+    constexpr int32_t waitUntilEnded = -1; // the measurement leaves within a poll once asked to exit
+}
+
+AudioTestingThread::AudioTestingThread (MeasurementRecord& recordToFill, int32_t measurementMode)
+    : juce::Thread ("TestingThread"),
+      status (statusFailed),
+      mode (measurementMode),
+      record (&recordToFill)
+{
+    juce::Logger::writeToLog ("AudioTestingThread created...");
+}
+
+AudioTestingThread::~AudioTestingThread()
+{
+    if (isThreadRunning())
+        stopThread (waitUntilEnded);
+
+    juce::Logger::writeToLog ("AudioTestingThread destroyed...");
+}
+
+int32_t AudioTestingThread::channelSelectorForMode (int32_t measurementMode)
+{
+    switch (measurementMode)
+    {
+        case 0: return 1;
+        case 1: return 2;
+        case 2: return 3;
+        default: return 0;
+    }
+}
+
+juce::String AudioTestingThread::announcementForMode (int32_t measurementMode)
+{
+    switch (measurementMode)
+    {
+        case 0: return "MEASURING LEFT SPEAKER...";
+        case 1: return "MEASURING RIGHT SPEAKER...";
+        case 2: return "MEASURE BOTH SPEAKERS...";
+        default: return {};
+    }
+}
+
+void AudioTestingThread::run()
+{
+    juce::Logger::writeToLog ("AudioTestingThread running...");
+
+    status = statusFailed;
+    int32_t frequencyHz = 0;
+    int32_t qSetting = 0;
+    int32_t depthSetting = 0;
+    float unusedOutput = 0.0f;
+    auto* workBuffer = static_cast<float*> (std::malloc (sizeof (float) * MeasurementRecord::numValues));
+
+    if (threadShouldExit())
+    {
+        std::free (workBuffer);
+        return;
+    }
+
+    juce::Logger::writeToLog ("Beginning measurement.");
+
+    const auto announcement = announcementForMode (mode);
+
+    if (announcement.isNotEmpty())
+        sendActionMessage (announcement);
+
+    sleep (settleBeforeMeasuringMs);
+
+    const char* errorText = "out of memory";
+
+    if (workBuffer == nullptr)
+    {
+        status = statusOutOfMemory;
+    }
+    else
+    {
+        try
+        {
+            MeasurementState state;
+            state.shouldExit = [this] { return threadShouldExit(); };
+            status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
+                                     frequencyHz, qSetting, depthSetting, unusedOutput, false);
+            errorText = state.errorText;
+        }
+        catch (...)
+        {
+            juce::Logger::writeToLog ("Caught an exception running the test!");
+            status = statusFailed;
+            errorText = nullptr;
+        }
+    }
+
+    juce::Logger::writeToLog ("measurement completed.");
+
+    if (status != statusOk && errorText != nullptr)
+        juce::Logger::writeToLog (juce::String ("Measurement error: ") + errorText);
+
+    if (threadShouldExit())
+    {
+        std::free (workBuffer);
+        return;
+    }
+
+    if (status == statusOk)
+    {
+        juce::Logger::writeToLog ("Setting settings with test results.");
+        const juce::ScopedLock lock (recordLock);
+        record->setContents (frequencyHz, qSetting, depthSetting, workBuffer);
+    }
+
+    juce::Logger::writeToLog ("Freeing buffers.");
+    std::free (workBuffer);
+
+    juce::Logger::writeToLog ("Finishing test.");
+    finishedRun = true;
+    sendActionMessage ("finishMeasure");
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "MeasurementRecord.h"
+
+#include <juce_events/juce_events.h>
+
+#include <atomic>
+#include <cstdint>
+
+// One speaker measurement: announces itself, measures, stores a good result into the engine's
+// record under its lock, and ends with "finishMeasure".
+class AudioTestingThread final : public juce::Thread,
+                                 public juce::ActionBroadcaster
+{
+public:
+    // mode 0 left, 1 right, 2 both speakers; any other mode plays nothing.
+    AudioTestingThread (MeasurementRecord& record, int32_t mode);
+    ~AudioTestingThread() override;
+
+    void run() override;
+
+    // The status of the last run (a MeasurementStatus); statusFailed until a run has ended.
+    int32_t getStatus() const { return status.load(); }
+
+    // True once run has sent "finishMeasure", i.e. the thread is about to end by itself.
+    bool hasFinishedRun() const { return finishedRun.load(); }
+
+    static int32_t channelSelectorForMode (int32_t mode);
+
+    // The announcement of a mode; empty for a mode that is not announced.
+    static juce::String announcementForMode (int32_t mode);
+
+private:
+    juce::CriticalSection recordLock;
+    std::atomic<int32_t> status;
+    int32_t mode;
+    MeasurementRecord* record;
+    std::atomic<bool> finishedRun { false };
+
+    JUCE_DECLARE_NON_COPYABLE (AudioTestingThread)
+};

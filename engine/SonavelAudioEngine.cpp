@@ -1,0 +1,188 @@
+#include "SonavelAudioEngine.h"
+
+#include "MeasurementStatus.h"
+#include "PeakingCurve.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace
+{
+    const juce::String finishMessage ("finishMeasure");
+
+    // Workers leave within one poll of being asked, so waiting for them never needs to end
+    // in a forced stop (which can take the whole process down).
+    constexpr int waitUntilEnded = -1;
+
+    constexpr int shutdownPollMs = 100;
+    constexpr int shutdownPolls = 501;
+
+    template <typename WorkerThread>
+    void retire (std::unique_ptr<WorkerThread>& worker, juce::ActionListener* listener)
+    {
+        worker->removeActionListener (listener);
+        worker->stopThread (waitUntilEnded);
+        worker.reset();
+    }
+}
+
+SonavelAudioEngine* SonavelAudioEngine::instance = nullptr;
+
+SonavelAudioEngine* SonavelAudioEngine::getInstance()
+{
+    if (instance == nullptr)
+        instance = new SonavelAudioEngine();
+
+    return instance;
+}
+
+void SonavelAudioEngine::deleteInstance()
+{
+    delete instance;
+    instance = nullptr;
+}
+
+SonavelAudioEngine* SonavelAudioEngine::getInstanceWithoutCreating()
+{
+    return instance;
+}
+
+SonavelAudioEngine::~SonavelAudioEngine()
+{
+    if (measurementThread != nullptr)
+    {
+        for (int i = 0; i < shutdownPolls && isTestRunning(); ++i)
+        {
+            measurementThread->signalThreadShouldExit();
+            juce::Thread::sleep (shutdownPollMs);
+        }
+
+        retire (measurementThread, this);
+    }
+
+    if (levelThread != nullptr)
+        retire (levelThread, this);
+
+    if (instance == this)
+        instance = nullptr;
+}
+
+void SonavelAudioEngine::startTest (int32_t mode)
+{
+    juce::Logger::writeToLog ("Engine: starting test thread.");
+
+    if (measurementThread != nullptr)
+        retire (measurementThread, this);
+
+    try
+    {
+        measurementThread = std::make_unique<AudioTestingThread> (record, mode);
+    }
+    catch (const std::bad_alloc&)
+    {
+        reportStartFailure();
+        return;
+    }
+
+    measurementThread->addActionListener (this);
+
+    if (! measurementThread->startThread())
+        reportStartFailure();
+
+    juce::Logger::writeToLog ("Engine: tests started.");
+}
+
+void SonavelAudioEngine::startLevelTest()
+{
+    juce::Logger::writeToLog ("Engine: starting level test thread.");
+
+    if (levelThread != nullptr)
+        retire (levelThread, this);
+
+    try
+    {
+        levelThread = std::make_unique<LevelTestingThread>();
+    }
+    catch (const std::bad_alloc&)
+    {
+        reportStartFailure();
+        return;
+    }
+
+    levelThread->addActionListener (this);
+
+    if (! levelThread->startThread())
+        reportStartFailure();
+
+    juce::Logger::writeToLog ("Engine: level tests started.");
+}
+
+void SonavelAudioEngine::reportStartFailure()
+{
+    juce::Logger::writeToLog ("Engine: could not start a test thread.");
+    sendActionMessage (finishMessage);
+}
+
+bool SonavelAudioEngine::isTestRunning() const
+{
+    return measurementThread != nullptr && measurementThread->isThreadRunning();
+}
+
+bool SonavelAudioEngine::hasValidResults() const
+{
+    return measurementThread != nullptr && ! measurementThread->isThreadRunning()
+           && measurementThread->getStatus() == statusOk;
+}
+
+MeasurementRecord* SonavelAudioEngine::getResults()
+{
+    return isTestRunning() ? nullptr : &record;
+}
+
+const juce::Array<float>& SonavelAudioEngine::getFrequencyAxis()
+{
+    if (frequencyAxis.isEmpty())
+    {
+        frequencyAxis.ensureStorageAllocated (MeasurementRecord::numValues);
+
+        for (int i = 0; i < MeasurementRecord::numValues; ++i)
+            frequencyAxis.add (static_cast<float> (i * 44100.0 * (1.0 / 16384.0)));
+    }
+
+    return frequencyAxis;
+}
+
+void SonavelAudioEngine::computeEqCurve (juce::Array<float>& curve, int32_t centreHz, int32_t qStep,
+                                         int32_t depthStep, juce::Array<float>& curveFrequencyAxis)
+{
+    auto* workBuffer = static_cast<float*> (std::malloc (sizeof (float) * peakingCurveSize));
+    curve.clearQuick();
+
+    if (workBuffer != nullptr)
+    {
+        float frequencyStep = 0.0f;
+        computePeakingCurve (qStep, workBuffer, frequencyStep, centreHz, depthStep);
+        curve.addArray (workBuffer, peakingCurveSize);
+
+        curveFrequencyAxis.clearQuick();
+
+        for (int i = 0; i < curve.size(); ++i)
+            curveFrequencyAxis.add (static_cast<float> (i) * frequencyStep);
+    }
+
+    std::free (workBuffer);
+}
+
+void SonavelAudioEngine::actionListenerCallback (const juce::String& message)
+{
+    // Only a measurement that has ended is stopped here: the level test's "finishMeasure" must not
+    // cut short a measurement that is still running.
+    if (message == finishMessage && measurementThread != nullptr
+        && (measurementThread->hasFinishedRun() || ! measurementThread->isThreadRunning()))
+    {
+        juce::Logger::writeToLog ("Engine: stopping test thread.");
+        measurementThread->stopThread (waitUntilEnded);
+    }
+
+    sendActionMessage (message);
+}

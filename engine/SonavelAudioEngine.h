@@ -1,0 +1,58 @@
+#pragma once
+
+#include "AudioTestingThread.h"
+#include "LevelTestingThread.h"
+#include "MeasurementRecord.h"
+
+#include <juce_events/juce_events.h>
+
+#include <memory>
+
+// The one object through which the program measures. Runs each test on a worker thread of its
+// own and forwards every message of its workers to its own listeners, after handling it itself.
+// Everything here is called on the message thread.
+class SonavelAudioEngine final : public juce::ActionBroadcaster,
+                                 public juce::ActionListener
+{
+public:
+    static SonavelAudioEngine* getInstance();
+    static void deleteInstance();
+    static SonavelAudioEngine* getInstanceWithoutCreating();
+
+    ~SonavelAudioEngine() override;
+
+    // mode 0 left, 1 right, 2 both speakers.
+    void startTest (int32_t mode);
+    void startLevelTest();
+
+    bool isTestRunning() const;
+    bool hasValidResults() const;
+
+    // The last measured response; null while a measurement runs.
+    MeasurementRecord* getResults();
+
+    // 16384 entries, i * 44100 / 16384 Hz: the frequency of each value of the results.
+    const juce::Array<float>& getFrequencyAxis();
+
+    // The preview of a rear-panel cut: 16384 values (dB / 20) into curve and their frequencies into
+    // frequencyAxis. Without memory for the work buffer the curve is left empty and the axis as it was.
+    void computeEqCurve (juce::Array<float>& curve, int32_t centreHz, int32_t qStep, int32_t depthStep,
+                         juce::Array<float>& frequencyAxis);
+
+    void actionListenerCallback (const juce::String& message) override;
+
+private:
+    SonavelAudioEngine() = default;
+
+    // A test that could not be started still ends, so that nobody waits for it.
+    void reportStartFailure();
+
+    MeasurementRecord record;
+    juce::Array<float> frequencyAxis;
+    std::unique_ptr<AudioTestingThread> measurementThread;
+    std::unique_ptr<LevelTestingThread> levelThread;
+
+    static SonavelAudioEngine* instance;
+
+    JUCE_DECLARE_NON_COPYABLE (SonavelAudioEngine)
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CallbackContext.h"
+#include "DftAnalyzer.h"
+#include "NoiseSource.h"
+#include "SpectrumArray.h"
+#include "StereoFrame.h"
+
+#include <portaudio.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+// The working structure of one measurement run, owned by the thread that calls runMeasurement.
+// Destroying it releases everything the run allocated and terminates PortAudio.
+class MeasurementState final
+{
+public:
+    MeasurementState();
+    ~MeasurementState();
+
+    MeasurementState (const MeasurementState&) = delete;
+    MeasurementState& operator= (const MeasurementState&) = delete;
+
+    // PortAudio is process-wide: one run at a time may use it, from Pa_Initialize to the last
+    // Pa_Terminate. Waits for a run of another state to end; false if shouldExit asks to give up first.
+    bool claimAudio();
+    bool hasAudioClaim() const { return audioClaim.owns_lock(); }
+
+    // The capture buffer and analysis input: allocated per run, released as the run returns.
+    bool allocateCaptureBuffers();
+    void releaseCaptureBuffers();
+
+    // Stops and closes a stream that is still open, without waiting for its queued output.
+    void abandonStream();
+
+    int32_t channelSelector = 0;
+    int32_t sampleRate = 44100;
+    int32_t durationMs = 0;
+    int32_t blockLength = 16384;
+    StereoFrame* captureBuffer = nullptr; // 2 * blockLength frames
+    float* analysisInput = nullptr;       // capturesKept * blockLength samples
+    int32_t capturesKept = 1;
+    int32_t capturePass = 0;
+    int32_t capturesSaved = 0;
+    CallbackContext callbackContext;
+    bool dataForFFT = false;
+    PaStreamParameters outputParameters {};
+    PaStreamParameters inputParameters {};
+    PaStream* stream = nullptr;
+    NoiseSource noiseSource;
+    DftAnalyzer dft;
+    SpectrumArray raw;
+    SpectrumArray smoothed;
+
+    // Asked every poll: true ends the run early (the owning thread was asked to exit).
+    std::function<bool()> shouldExit;
+
+    // Why the last run failed, for the log; a static text, null after a run that succeeded.
+    const char* errorText = nullptr;
+
+    bool portAudioInitialised = false;
+
+private:
+    std::unique_lock<std::mutex> audioClaim;
+};

@@ -1,0 +1,43 @@
+#include "NoiseSource.h"
+
+#include <cstdlib>
+#include <ctime>
+
+void NoiseSource::prepare (int32_t channelSelector)
+{
+    if (initialised)
+        return;
+
+    channelMask = channelSelector;
+    std::srand (static_cast<unsigned int> (std::time (nullptr)));
+    initialised = true;
+}
+
+int32_t NoiseSource::takeFrames (unsigned long frameCount)
+{
+    const auto taken = framesRemaining >= 0 && static_cast<unsigned long> (framesRemaining) >= frameCount
+                           ? static_cast<int32_t> (frameCount)
+                           : framesRemaining;
+    framesRemaining -= taken;
+    return taken;
+}
+
+void NoiseSource::fill (float* interleavedStereo, unsigned long numFrames) const
+{
+    const bool left = (channelMask & 1) != 0;
+    const bool right = (channelMask & 2) != 0;
+
+    for (unsigned long i = 0; i < numFrames; ++i)
+    {
+        interleavedStereo[2 * i] = left ? nextSample() : 0.0f;
+        interleavedStereo[2 * i + 1] = right ? nextSample() : 0.0f;
+    }
+}
+
+float NoiseSource::nextSample()
+{
+    // The level is defined for a generator of 0..32767; glibc's reaches 2^31 - 1, which unscaled
+    // would play samples up to 131079 times full scale.
+    const auto draw = static_cast<int32_t> (static_cast<int64_t> (std::rand()) * 32768 / (static_cast<int64_t> (RAND_MAX) + 1));
+    return static_cast<float> (draw - 16383) / 16383.0f;
+}

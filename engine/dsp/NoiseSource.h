@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+// White test noise from the standard library's rand(), on the channels of a mask
+// (bit 0 left, bit 1 right), for a number of frames.
+class NoiseSource final
+{
+public:
+    // Only the first call of a run takes effect: it stores the mask and seeds rand() from the clock.
+    void prepare (int32_t channelSelector);
+    bool isInitialised() const { return initialised; }
+
+    int32_t getChannelMask() const { return channelMask; }
+
+    void setFramesRemaining (int32_t frames) { framesRemaining = frames; }
+    int32_t getFramesRemaining() const { return framesRemaining; }
+
+    // Consumes up to frameCount of the remaining frames and returns how many it took.
+    int32_t takeFrames (unsigned long frameCount);
+
+    // Fills numFrames interleaved left/right frames: noise on masked channels, 0 elsewhere.
+    void fill (float* interleavedStereo, unsigned long numFrames) const;
+
+    // One uniform sample in -1 .. 16384/16383: rand() brought to 0..32767, centred and scaled.
+    static float nextSample();
+
+private:
+    int32_t channelMask = 0;
+    bool initialised = false;
+    int32_t framesRemaining = 0;
+};

@@ -1,0 +1,216 @@
+#include "RunMeasurement.h"
+
+#include "MeasurementCallback.h"
+#include "NotchRecommendation.h"
+#include "SpectrumAnalysis.h"
+
+#include <cstdio>
+
+namespace
+{
+    constexpr int32_t measurementSampleRate = 44100;
+    constexpr int32_t framesPerBuffer = 16384;
+    constexpr int32_t pollIntervalMs = 100;
+
+    // A stream whose callback has not run for this long is taken as dead (a sound server that went
+    // away can leave the stream active forever). Starting up takes up to about 2.5 s.
+    constexpr int32_t stallLimitMs = 8000;
+
+    // Every return after the claim goes through here: nothing of the run is left open or allocated.
+    int32_t finish (MeasurementState& state, int32_t status, const char* why)
+    {
+        state.abandonStream();
+        state.releaseCaptureBuffers();
+        state.errorText = why;
+        return status;
+    }
+
+    bool fillStreamParameters (MeasurementState& state)
+    {
+        const PaDeviceIndex inputDevice = Pa_GetDefaultInputDevice();
+        const PaDeviceInfo* inputInfo = Pa_GetDeviceInfo (inputDevice);
+        const PaDeviceIndex outputDevice = Pa_GetDefaultOutputDevice();
+        const PaDeviceInfo* outputInfo = Pa_GetDeviceInfo (outputDevice);
+
+        if (inputInfo == nullptr || outputInfo == nullptr)
+            return false;
+
+        state.inputParameters = { inputDevice, 1, paFloat32, inputInfo->defaultLowInputLatency, nullptr };
+        state.outputParameters = { outputDevice, 2, paFloat32, outputInfo->defaultLowOutputLatency, nullptr };
+        return true;
+    }
+
+    bool asksToExit (const MeasurementState& state)
+    {
+        return state.shouldExit && state.shouldExit();
+    }
+
+    float capturedSample (const StereoFrame& frame, int32_t channelSelector)
+    {
+        switch (channelSelector)
+        {
+            case 1: return frame.left;
+            case 2: return frame.right;
+            case 3: return frame.left + frame.right;
+            default: return 0.0f;
+        }
+    }
+}
+
+void pollCapture (MeasurementState& state)
+{
+    auto& context = state.callbackContext;
+
+    if (context.framesReceived.load (std::memory_order_acquire) != state.blockLength)
+        return;
+
+    std::printf ("\nFull buffer ready on input, CapturePass %d, DataForFFT: %s",
+                 state.capturePass, state.dataForFFT ? "true" : "false");
+
+    if (! state.dataForFFT)
+    {
+        const int32_t pass = state.capturePass++;
+
+        if (pass > state.sampleRate / state.blockLength)
+        {
+            if (state.capturesSaved < state.capturesKept)
+            {
+                std::printf ("\nSaving data for FFT: %d of %d", state.capturesSaved, state.capturesKept);
+
+                float* destination = state.analysisInput + state.capturesSaved * state.blockLength;
+
+                for (int32_t i = 0; i < state.blockLength; ++i)
+                    destination[i] = capturedSample (state.captureBuffer[i], state.channelSelector);
+
+                ++state.capturesSaved;
+            }
+            else
+            {
+                state.dataForFFT = true;
+            }
+        }
+    }
+
+    std::fflush (stdout);
+    context.framesReceived.store (0, std::memory_order_release);
+}
+
+int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t channelSelector, float* result,
+                        int32_t& firstOutput, int32_t& secondOutput, int32_t& thirdOutput, float& floatOutput,
+                        bool levelOnly)
+{
+    state.channelSelector = channelSelector;
+    state.sampleRate = measurementSampleRate;
+    state.durationMs = durationMs;
+    state.blockLength = framesPerBuffer;
+    state.capturesKept = 1;
+    state.capturePass = 0;
+    state.capturesSaved = 0;
+    state.dataForFFT = false;
+    state.errorText = nullptr;
+
+    if (! state.claimAudio())
+        return finish (state, statusFailed, "stopped while another test held the audio devices");
+
+    Pa_Terminate();
+    const PaError initError = Pa_Initialize();
+
+    if (initError != paNoError)
+        return finish (state, statusAudioError, Pa_GetErrorText (initError));
+
+    state.portAudioInitialised = true;
+
+    if (! fillStreamParameters (state))
+        return finish (state, statusAudioError, "no default audio input or output device");
+
+    if (! state.allocateCaptureBuffers()
+        || ! state.raw.allocate (state.blockLength)
+        || ! state.smoothed.allocate (state.blockLength)
+        || ! state.dft.setup (state.blockLength, state.sampleRate))
+        return finish (state, statusOutOfMemory, "out of memory");
+
+    auto& context = state.callbackContext;
+    context.noise = &state.noiseSource;
+    context.captureBuffer = state.captureBuffer;
+    context.captureCapacity = 2 * state.blockLength;
+    context.framesReceived.store (0);
+    context.levelOnly = levelOnly;
+    context.callbacksRun.store (0);
+
+    const PaError openError = Pa_OpenStream (&state.stream, &state.inputParameters, &state.outputParameters,
+                                             static_cast<double> (state.sampleRate),
+                                             static_cast<unsigned long> (state.blockLength),
+                                             paClipOff, measurementCallback, &context);
+
+    if (openError != paNoError)
+    {
+        state.stream = nullptr;
+        return finish (state, statusAudioError, Pa_GetErrorText (openError));
+    }
+
+    state.noiseSource.prepare (channelSelector);
+    state.noiseSource.setFramesRemaining (static_cast<int32_t> (static_cast<double> (state.sampleRate) * durationMs / 1000.0));
+
+    const PaError startError = Pa_StartStream (state.stream);
+
+    if (startError != paNoError)
+        return finish (state, statusAudioError, Pa_GetErrorText (startError));
+
+    int32_t lastCallbacks = 0;
+    int32_t msWithoutCallback = 0;
+    PaError active;
+
+    while ((active = Pa_IsStreamActive (state.stream)) == 1)
+    {
+        pollCapture (state);
+
+        if (asksToExit (state))
+            return finish (state, statusFailed, "stopped on request");
+
+        const int32_t callbacks = context.callbacksRun.load (std::memory_order_relaxed);
+        msWithoutCallback = callbacks == lastCallbacks ? msWithoutCallback + pollIntervalMs : 0;
+        lastCallbacks = callbacks;
+
+        if (msWithoutCallback >= stallLimitMs)
+            return finish (state, statusFailed, "the audio stream stalled");
+
+        Pa_Sleep (pollIntervalMs);
+    }
+
+    if (active < 0)
+        return finish (state, statusFailed, Pa_GetErrorText (active));
+
+    const PaError closeError = Pa_CloseStream (state.stream);
+    state.stream = nullptr;
+
+    if (closeError != paNoError)
+        return finish (state, statusCloseError, Pa_GetErrorText (closeError));
+
+    if (levelOnly)
+        return finish (state, statusOk, nullptr);
+
+    if (! state.dataForFFT)
+        return finish (state, statusFailed, "the stream ended before a block was kept");
+
+    // The analysis takes a while; a thread that is leaving has no use for it.
+    if (asksToExit (state))
+        return finish (state, statusFailed, "stopped on request");
+
+    if (! analyseBlock (state.dft, state.analysisInput, state.raw, state.smoothed))
+        return finish (state, statusFailed, "the captured block gave no response (silence?)");
+
+    if (result == nullptr)
+        return finish (state, statusOk, nullptr);
+
+    for (int32_t i = 0; i < state.blockLength; ++i)
+        result[i] = state.smoothed.point (i).magnitude;
+
+    const float hzPerIndex = static_cast<float> (state.sampleRate) / static_cast<float> (state.blockLength);
+    const EqSettings notch = recommendNotch (result, state.blockLength, hzPerIndex);
+    firstOutput = notch.frequencyHz;
+    secondOutput = notch.qSetting;
+    thirdOutput = notch.depthSetting;
+    floatOutput = 0.0f;
+
+    return finish (state, statusOk, nullptr);
+}

@@ -1,0 +1,184 @@
+#include "LogCollector.h"
+#include "MessageRecorder.h"
+#include "RunMeasurement.h"
+#include "SonavelAudioEngine.h"
+#include "VirtualRoom.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+    class EngineTest : public testing::Test
+    {
+    protected:
+        void SetUp() override { LogCollector::get().clear(); }
+        void TearDown() override { SonavelAudioEngine::deleteInstance(); }
+
+        static bool logged (const juce::String& line) { return LogCollector::get().lines().contains (line); }
+    };
+
+    void fillRecord (MeasurementRecord& record, float value)
+    {
+        std::vector<float> values (MeasurementRecord::numValues, value);
+        record.setContents (1, 2, 3, values.data());
+    }
+}
+
+TEST_F (EngineTest, IsCreatedOnFirstUseAndAnewAfterDeletion)
+{
+    SonavelAudioEngine::deleteInstance();
+    EXPECT_EQ (SonavelAudioEngine::getInstanceWithoutCreating(), nullptr);
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    EXPECT_EQ (SonavelAudioEngine::getInstance(), engine);
+    EXPECT_EQ (SonavelAudioEngine::getInstanceWithoutCreating(), engine);
+
+    SonavelAudioEngine::deleteInstance();
+    EXPECT_EQ (SonavelAudioEngine::getInstanceWithoutCreating(), nullptr);
+    EXPECT_NE (SonavelAudioEngine::getInstance(), nullptr);
+}
+
+TEST_F (EngineTest, HasNoValidResultsBeforeAnyTestButHandsOutItsRecord)
+{
+    auto* engine = SonavelAudioEngine::getInstance();
+    EXPECT_FALSE (engine->isTestRunning());
+    EXPECT_FALSE (engine->hasValidResults());
+    ASSERT_NE (engine->getResults(), nullptr);
+    EXPECT_EQ (engine->getResults()->getNumValues(), 16384);
+}
+
+TEST_F (EngineTest, GivesTheFrequencyOfEveryAnalysisBin)
+{
+    auto* engine = SonavelAudioEngine::getInstance();
+    const auto& axis = engine->getFrequencyAxis();
+
+    ASSERT_EQ (axis.size(), 16384);
+    EXPECT_EQ (axis[0], 0.0f);
+    EXPECT_FLOAT_EQ (axis[1], 2.691650390625f);
+    EXPECT_FLOAT_EQ (axis[8192], 22050.0f);
+    EXPECT_EQ (&engine->getFrequencyAxis(), &axis);
+    EXPECT_EQ (engine->getFrequencyAxis().size(), 16384) << "built once, not appended to again";
+}
+
+TEST_F (EngineTest, ComputesTheEqPreviewWithItsOwnAxis)
+{
+    juce::Array<float> curve { 1.0f, 2.0f };
+    juce::Array<float> axis { 5.0f };
+
+    SonavelAudioEngine::getInstance()->computeEqCurve (curve, 125, 6, 6, axis);
+
+    ASSERT_EQ (curve.size(), 16384);
+    ASSERT_EQ (axis.size(), 16384);
+    EXPECT_EQ (curve[0], 0.0f);
+    EXPECT_NEAR (curve[256], -0.825f, 1e-4f);
+    EXPECT_NEAR (curve[128], curve[512], 1e-5f);
+    EXPECT_FLOAT_EQ (axis[256], 125.0f);
+}
+
+TEST (AudioTestingThreadModes, MapToSelectorsAndAnnouncements)
+{
+    const struct { int32_t mode; int32_t selector; const char* announcement; } cases[] = {
+        { 0, 1, "MEASURING LEFT SPEAKER..." },
+        { 1, 2, "MEASURING RIGHT SPEAKER..." },
+        { 2, 3, "MEASURE BOTH SPEAKERS..." },
+        { 3, 0, "" },
+        { -1, 0, "" },
+    };
+
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (AudioTestingThread::channelSelectorForMode (c.mode), c.selector) << "mode " << c.mode;
+        EXPECT_EQ (AudioTestingThread::announcementForMode (c.mode), juce::String (c.announcement)) << "mode " << c.mode;
+    }
+}
+
+TEST (RunMeasurementWithoutSoundServer, EndsAsAnAudioErrorAndLeavesTheResultAlone)
+{
+    const VirtualRoom::NoServer noServer;
+    MeasurementState state;
+    std::vector<float> result (16384, 0.25f);
+    int32_t first = 7, second = 8, third = 9;
+    float level = 1.5f;
+
+    EXPECT_EQ (runMeasurement (5000, state, 1, result.data(), first, second, third, level, false), statusAudioError);
+    EXPECT_NE (state.errorText, nullptr);
+    EXPECT_EQ (result[100], 0.25f);
+    EXPECT_EQ (first, 7);
+    EXPECT_EQ (level, 1.5f);
+    EXPECT_EQ (state.captureBuffer, nullptr);
+}
+
+TEST_F (EngineTest, AMeasurementWithoutSoundServerStillFinishesAndKeepsTheOldRecord)
+{
+    const VirtualRoom::NoServer noServer;
+    auto* engine = SonavelAudioEngine::getInstance();
+    fillRecord (*engine->getResults(), 0.5f);
+    MessageRecorder recorder;
+
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+
+    EXPECT_FALSE (engine->hasValidResults());
+    ASSERT_NE (engine->getResults(), nullptr);
+    EXPECT_EQ (engine->getResults()->valueAt (4000), 0.5f);
+    EXPECT_EQ (engine->getResults()->frequencyHz, 1);
+
+    const auto lines = LogCollector::get().lines();
+    EXPECT_GE (lines.indexOf ("Freeing buffers."), 0);
+    EXPECT_GE (lines.indexOf ("Finishing test."), 0);
+    EXPECT_LT (lines.indexOf ("Setting settings with test results."), 0);
+    EXPECT_TRUE (lines.joinIntoString ("\n").contains ("Measurement error: "));
+}
+
+TEST_F (EngineTest, ForwardsTheAnnouncementBeforeFinishAndOnlyAfterHandlingEachMessage)
+{
+    const VirtualRoom::NoServer noServer;
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+
+    engine->startTest (1);
+    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+    MessageRecorder::pump (200);
+
+    const auto& messages = recorder.messages();
+    ASSERT_EQ (messages.size(), 2u);
+    EXPECT_EQ (messages[0].text, "MEASURING RIGHT SPEAKER...");
+    EXPECT_EQ (messages[1].text, "finishMeasure");
+
+    // By the time a listener hears "finishMeasure" the engine has stopped its worker.
+    EXPECT_FALSE (messages[1].engineTestRunning);
+    const auto stopping = LogCollector::get().lines().indexOf ("Engine: stopping test thread.");
+    ASSERT_GE (stopping, 0);
+    EXPECT_LT (stopping, messages[1].logLinesBefore);
+}
+
+TEST_F (EngineTest, AModeOutsideTheSpeakersIsNotAnnounced)
+{
+    const VirtualRoom::NoServer noServer;
+    MessageRecorder recorder;
+
+    SonavelAudioEngine::getInstance()->startTest (7);
+    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+    MessageRecorder::pump (100);
+
+    EXPECT_EQ (recorder.messages().size(), 1u);
+    EXPECT_FALSE (SonavelAudioEngine::getInstance()->hasValidResults());
+}
+
+TEST_F (EngineTest, ALevelTestWithoutSoundServerReportsNoFailureButEnds)
+{
+    const VirtualRoom::NoServer noServer;
+    MessageRecorder recorder;
+
+    SonavelAudioEngine::getInstance()->startLevelTest();
+    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+
+    EXPECT_EQ (recorder.messages().front().text, "MEASURING OUTPUT LEVEL...");
+    EXPECT_FALSE (logged ("Engine: stopping test thread.")) << "no measurement thread exists";
+
+    const auto lines = LogCollector::get().lines();
+    EXPECT_LT (lines.indexOf ("LevelTestingThread created..."), lines.indexOf ("LevelTestingThread running..."));
+    EXPECT_LT (lines.indexOf ("LevelTestingThread running..."), lines.indexOf ("Constructed leveltest, about to blast pink noise."));
+}

@@ -1,0 +1,103 @@
+#include "RunMeasurement.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace
+{
+    // A state as runMeasurement sets it up, without PortAudio: the test plays the callback's part.
+    struct PollRig
+    {
+        explicit PollRig (int32_t channelSelector)
+        {
+            state.channelSelector = channelSelector;
+            EXPECT_TRUE (state.allocateCaptureBuffers());
+            state.callbackContext.captureBuffer = state.captureBuffer;
+            state.callbackContext.captureCapacity = 2 * state.blockLength;
+        }
+
+        // Delivers a full buffer whose every frame holds (left, right) = (pass, 2 * pass + 1).
+        void deliverBuffer (int32_t frames = 16384)
+        {
+            for (int32_t i = 0; i < frames; ++i)
+                state.captureBuffer[i] = { static_cast<float> (delivered), static_cast<float> (2 * delivered + 1) };
+
+            ++delivered;
+            state.callbackContext.framesReceived = frames;
+        }
+
+        MeasurementState state;
+        int32_t delivered = 0;
+    };
+}
+
+TEST (PollCapture, SkipsThreeBuffersKeepsTheFourthAndThenMarksTheDataReady)
+{
+    PollRig rig (1);
+    testing::internal::CaptureStdout();
+
+    for (int pass = 0; pass < 7; ++pass)
+    {
+        rig.deliverBuffer();
+        pollCapture (rig.state);
+        pollCapture (rig.state); // a second look at the same buffer counts nothing
+        EXPECT_EQ (rig.state.callbackContext.framesReceived.load(), 0);
+        EXPECT_EQ (rig.state.dataForFFT, pass >= 4) << "pass " << pass;
+    }
+
+    const auto printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ (rig.state.capturesSaved, 1);
+    EXPECT_EQ (rig.state.capturePass, 5);
+    EXPECT_EQ (rig.state.analysisInput[0], 3.0f) << "the fourth buffer (pass 3) is the one kept";
+    EXPECT_EQ (rig.state.analysisInput[16383], 3.0f);
+
+    EXPECT_EQ (printed,
+               "\nFull buffer ready on input, CapturePass 0, DataForFFT: false"
+               "\nFull buffer ready on input, CapturePass 1, DataForFFT: false"
+               "\nFull buffer ready on input, CapturePass 2, DataForFFT: false"
+               "\nFull buffer ready on input, CapturePass 3, DataForFFT: false"
+               "\nSaving data for FFT: 0 of 1"
+               "\nFull buffer ready on input, CapturePass 4, DataForFFT: false"
+               "\nFull buffer ready on input, CapturePass 5, DataForFFT: true"
+               "\nFull buffer ready on input, CapturePass 5, DataForFFT: true");
+}
+
+TEST (PollCapture, IgnoresAShortLastBuffer)
+{
+    PollRig rig (1);
+    testing::internal::CaptureStdout();
+
+    rig.deliverBuffer (7508);
+    pollCapture (rig.state);
+
+    EXPECT_EQ (testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ (rig.state.capturePass, 0);
+}
+
+TEST (PollCapture, KeepsTheSampleOfTheSelectedSpeakers)
+{
+    const struct { int32_t selector; float expected; } cases[] = {
+        { 1, 3.0f }, // left: the pass number
+        { 2, 7.0f }, // right: 2 * 3 + 1
+        { 3, 10.0f }, // both: left + right
+        { 0, 0.0f }, // no speaker: silence
+    };
+
+    for (const auto& c : cases)
+    {
+        PollRig rig (c.selector);
+        testing::internal::CaptureStdout();
+
+        for (int pass = 0; pass < 4; ++pass)
+        {
+            rig.deliverBuffer();
+            pollCapture (rig.state);
+        }
+
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ (rig.state.analysisInput[100], c.expected) << "selector " << c.selector;
+    }
+}

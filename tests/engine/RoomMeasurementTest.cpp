@@ -1,0 +1,272 @@
+#include "EngineResponse.h"
+#include "LogCollector.h"
+#include "MessageRecorder.h"
+#include "SonavelAudioEngine.h"
+#include "VirtualRoom.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+    // Generous: the analysis alone takes many seconds in a sanitizer build.
+    constexpr int measurementTimeoutMs = 300000;
+
+    class RoomMeasurementTest : public testing::Test
+    {
+    protected:
+        void SetUp() override { LogCollector::get().clear(); }
+        void TearDown() override { SonavelAudioEngine::deleteInstance(); }
+
+        static bool logged (const juce::String& line) { return LogCollector::get().lines().contains (line); }
+
+        static void expectInOrder (const juce::StringArray& expected)
+        {
+            const auto lines = LogCollector::get().lines();
+            int previous = -1;
+
+            for (const auto& line : expected)
+            {
+                const int at = lines.indexOf (line, false, previous + 1);
+                EXPECT_GT (at, previous) << "\"" << line << "\" missing or out of order in:\n"
+                                         << lines.joinIntoString ("\n");
+                previous = std::max (previous, at);
+            }
+        }
+
+        static juce::StringArray progressLines (const std::string& printed)
+        {
+            auto lines = juce::StringArray::fromLines (juce::String (printed));
+            lines.removeEmptyStrings();
+            return lines;
+        }
+    };
+
+    constexpr const char* forcedStop = "!! killing thread by force !!";
+
+    // One block of noise gives each smoothed low-frequency level a random error of about 2 dB, so
+    // the shape of a room is judged on the mean of a few measurements, each of which must succeed.
+    constexpr int measurementsAveraged = 3;
+
+    testing::AssertionResult measureAveraged (int32_t mode, MeasurementRecord& average)
+    {
+        auto* engine = SonavelAudioEngine::getInstance();
+        std::vector<float> sum (MeasurementRecord::numValues, 0.0f);
+
+        for (int run = 0; run < measurementsAveraged; ++run)
+        {
+            MessageRecorder recorder;
+            testing::internal::CaptureStdout();
+            engine->startTest (mode);
+            const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+            testing::internal::GetCapturedStdout();
+
+            if (! finished || ! engine->hasValidResults())
+                return testing::AssertionFailure() << "measurement " << run << " failed:\n"
+                                                   << LogCollector::get().lines().joinIntoString ("\n");
+
+            for (int i = 0; i < MeasurementRecord::numValues; ++i)
+                sum[static_cast<size_t> (i)] += engine->getResults()->valueAt (i) / measurementsAveraged;
+
+            const EngineResponse single (*engine->getResults());
+            std::cerr << "measurement " << run << ": peak " << single.peakHz << " Hz, "
+                      << single.peakDb - single.meanDb << " dB above the band mean, lowest "
+                      << single.lowestDb - single.meanDb << " dB\n";
+        }
+
+        average.setContents (0, 0, 0, sum.data());
+        return testing::AssertionSuccess();
+    }
+}
+
+TEST_F (RoomMeasurementTest, StoresALeftMeasurementAndReportsItInOrder)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+
+    engine->startTest (0);
+    EXPECT_TRUE (engine->isTestRunning());
+    EXPECT_EQ (engine->getResults(), nullptr);
+    EXPECT_FALSE (engine->hasValidResults());
+
+    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    const auto printed = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    ASSERT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
+    ASSERT_NE (engine->getResults(), nullptr);
+
+    EXPECT_TRUE (EngineResponse (*engine->getResults()).allFinite);
+
+    EXPECT_EQ (recorder.messages().front().text, "MEASURING LEFT SPEAKER...");
+    expectInOrder ({ "Engine: starting test thread.", "AudioTestingThread created...", "Engine: tests started." });
+    expectInOrder ({ "AudioTestingThread running...", "Beginning measurement.", "measurement completed.",
+                     "Setting settings with test results.", "Freeing buffers.", "Finishing test.",
+                     "Engine: stopping test thread." });
+
+    // Passes 0..3, the kept block, pass 4, then the remaining buffers only print.
+    const auto lines = progressLines (printed);
+    ASSERT_GE (lines.size(), 7) << printed;
+    for (int pass = 0; pass < 4; ++pass)
+        EXPECT_EQ (lines[pass], "Full buffer ready on input, CapturePass " + juce::String (pass) + ", DataForFFT: false");
+    EXPECT_EQ (lines[4], "Saving data for FFT: 0 of 1");
+    EXPECT_EQ (lines[5], "Full buffer ready on input, CapturePass 4, DataForFFT: false");
+    for (int i = 6; i < lines.size(); ++i)
+        EXPECT_EQ (lines[i], "Full buffer ready on input, CapturePass 5, DataForFFT: true");
+}
+
+TEST_F (RoomMeasurementTest, FindsTheModeOfTheDefaultRoomWithTheLeftSpeaker)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    MeasurementRecord average;
+    ASSERT_TRUE (measureAveraged (0, average));
+
+    const EngineResponse response (average);
+    std::cerr << "default room, mean of " << measurementsAveraged << ": peak " << response.peakHz << " Hz, "
+              << response.peakDb - response.meanDb << " dB above the band mean\n";
+    EXPECT_TRUE (response.allFinite);
+    EXPECT_NEAR (response.peakHz, 63.0f, 63.0f * 0.05f);
+    EXPECT_GE (response.peakDb - response.meanDb, 6.0f);
+}
+
+TEST_F (RoomMeasurementTest, SeesAFlatRoomAsFlat)
+{
+    const VirtualRoom room ("--flat");
+    ASSERT_TRUE (room.isRunning());
+
+    MeasurementRecord average;
+    ASSERT_TRUE (measureAveraged (2, average));
+
+    // What is left is the noise's own ripple, largest at the band's low end.
+    const EngineResponse response (average);
+    std::cerr << "flat room, mean of " << measurementsAveraged << ": " << response.lowestDb - response.meanDb
+              << " .. " << response.peakDb - response.meanDb << " dB around the band mean\n";
+    EXPECT_LT (response.peakDb - response.meanDb, 4.5f);
+    EXPECT_GT (response.lowestDb - response.meanDb, -4.5f);
+}
+
+TEST_F (RoomMeasurementTest, TheLevelTestPlaysAboutTwoAndAHalfSecondsAndPrintsNothing)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    SonavelAudioEngine::getInstance()->startLevelTest();
+    const bool finished = recorder.waitFor ("finishMeasure", 1, 60000);
+    const auto printed = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_EQ (printed, "");
+    ASSERT_EQ (recorder.messages().front().text, "MEASURING OUTPUT LEVEL...");
+
+    const double seconds = (recorder.messages().back().atMs - recorder.messages().front().atMs) / 1000.0;
+    std::cerr << "level test: " << seconds << " s from announcement to finish\n";
+    EXPECT_GE (seconds, 2.6);
+    EXPECT_LT (seconds, 10.0);
+    EXPECT_FALSE (juce::String (LogCollector::get().lines().joinIntoString ("\n")).contains ("Level test error"));
+}
+
+TEST_F (RoomMeasurementTest, ALevelTestDuringAMeasurementNeitherStopsItNorSharesTheDevices)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    engine->startLevelTest();
+
+    const bool finished = recorder.waitFor ("finishMeasure", 2, measurementTimeoutMs);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
+    EXPECT_FALSE (logged (forcedStop));
+}
+
+TEST_F (RoomMeasurementTest, ASecondStartReplacesTheRunningMeasurementWithoutForce)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    MessageRecorder::pump (1500);
+
+    engine->startTest (1);
+    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    MessageRecorder::pump (500);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_EQ (recorder.countOf ("finishMeasure"), 1) << "the replaced measurement announces no end";
+    EXPECT_EQ (recorder.countOf ("MEASURING RIGHT SPEAKER..."), 1);
+    // Whether the second stream then runs cleanly is up to the sound server; the first one must
+    // have left without storing anything.
+    const auto log = LogCollector::get().lines();
+    const int stored = log.indexOf ("Setting settings with test results.");
+    EXPECT_TRUE (stored < 0 || stored > log.indexOf ("AudioTestingThread destroyed..."));
+    EXPECT_FALSE (engine->isTestRunning());
+    EXPECT_FALSE (logged (forcedStop));
+    EXPECT_GT (log.indexOf ("AudioTestingThread destroyed..."),
+               log.indexOf ("Engine: starting test thread.", false, log.indexOf ("Engine: tests started.")))
+        << "the first measurement is gone before the second one starts";
+}
+
+TEST_F (RoomMeasurementTest, DeletingTheEngineDuringAMeasurementReturnsPromptly)
+{
+    const VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    SonavelAudioEngine::getInstance()->startTest (2);
+    ASSERT_TRUE (recorder.waitFor ("MEASURE BOTH SPEAKERS...", 1, 10000));
+    MessageRecorder::pump (2000);
+
+    const auto before = juce::Time::getMillisecondCounterHiRes();
+    SonavelAudioEngine::deleteInstance();
+    const auto seconds = (juce::Time::getMillisecondCounterHiRes() - before) / 1000.0;
+    testing::internal::GetCapturedStdout();
+
+    std::cerr << "engine deleted in " << seconds << " s during a measurement\n";
+    EXPECT_LT (seconds, 1.5);
+    EXPECT_EQ (SonavelAudioEngine::getInstanceWithoutCreating(), nullptr);
+    EXPECT_FALSE (logged (forcedStop));
+    EXPECT_FALSE (logged ("Setting settings with test results."));
+    EXPECT_TRUE (logged ("AudioTestingThread destroyed..."));
+}
+
+TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailure)
+{
+    VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    MessageRecorder recorder;
+    testing::internal::CaptureStdout();
+    engine->startTest (0);
+    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    MessageRecorder::pump (2000);
+
+    room.stop();
+    const bool finished = recorder.waitFor ("finishMeasure", 1, 60000);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE (finished);
+
+    EXPECT_FALSE (engine->hasValidResults());
+    EXPECT_FALSE (logged (forcedStop));
+}
