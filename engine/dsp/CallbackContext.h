@@ -18,6 +18,14 @@ struct CallbackContext
     std::atomic<int32_t> framesReceived { 0 };
     bool levelOnly = false;
 
+    // Full input buffers the callback has been given so far (its own count), and the number of the
+    // one in the capture buffer, published together with framesReceived.
+    int32_t fullBuffersSeen = 0;
+    int32_t bufferPass = 0;
+
+    // Set by the worker to end the stream from inside: the next callback plays silence and aborts.
+    std::atomic<bool> stopRequested { false };
+
     // Counts callbacks so that the worker can tell a stalled stream from a slow one.
     std::atomic<int32_t> callbacksRun { 0 };
 };

@@ -12,6 +12,14 @@ int measurementCallback (const void* input, void* output, unsigned long frameCou
 
     context.callbacksRun.fetch_add (1, std::memory_order_relaxed);
 
+    if (context.stopRequested.load (std::memory_order_acquire))
+    {
+        if (output != nullptr)
+            std::fill_n (static_cast<float*> (output), 2 * frameCount, 0.0f);
+
+        return paAbort;
+    }
+
     const bool lastBuffer = static_cast<unsigned long> (std::max (noise.getFramesRemaining(), 0)) < frameCount;
     const int32_t count = noise.takeFrames (frameCount);
 
@@ -24,10 +32,19 @@ int measurementCallback (const void* input, void* output, unsigned long frameCou
     if (context.levelOnly)
         return result;
 
+    // Every full buffer is numbered, also one that is dropped below, so that the worker counts
+    // passes in the stream's time even when a sound server delivers buffers in bursts.
+    const int32_t pass = context.fullBuffersSeen;
+
+    if (static_cast<unsigned long> (count) == frameCount)
+        ++context.fullBuffersSeen;
+
     // The worker has not taken the previous buffer yet: this one is dropped rather than written
     // under its hands.
     if (context.framesReceived.load (std::memory_order_acquire) != 0)
         return result;
+
+    context.bufferPass = pass;
 
     const int32_t frames = std::min (count, context.captureCapacity);
     const auto* samples = static_cast<const float*> (input);

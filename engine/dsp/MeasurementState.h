@@ -43,6 +43,9 @@ public:
     float* analysisInput = nullptr;       // capturesKept * blockLength samples
     int32_t capturesKept = 1;
     int32_t capturePass = 0;
+    // Passes up to this one are never kept: sampleRate / blockLength (a second of warm-up), or more
+    // when the output's own buffering delays the noise longer than that (see runMeasurement).
+    int32_t lastWarmUpPass = 44100 / 16384;
     int32_t capturesSaved = 0;
     CallbackContext callbackContext;
     bool dataForFFT = false;

@@ -4,6 +4,8 @@
 #include "NotchRecommendation.h"
 #include "SpectrumAnalysis.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -45,6 +47,21 @@ namespace
         return state.shouldExit && state.shouldExit();
     }
 
+    // Aborting a running stream from outside cancels PortAudio's audio thread, which can then
+    // deadlock inside the sound server's client library. Asked to, the callback ends the stream
+    // itself and the thread leaves on its own; only a stream whose callback no longer runs (its
+    // server gone) is left for the abort.
+    void endStreamFromCallback (MeasurementState& state)
+    {
+        constexpr int32_t stepMs = 10;
+        constexpr int32_t limitMs = 1000;
+
+        state.callbackContext.stopRequested.store (true, std::memory_order_release);
+
+        for (int32_t waited = 0; waited < limitMs && Pa_IsStreamActive (state.stream) == 1; waited += stepMs)
+            Pa_Sleep (stepMs);
+    }
+
     float capturedSample (const StereoFrame& frame, int32_t channelSelector)
     {
         switch (channelSelector)
@@ -57,12 +74,28 @@ namespace
     }
 }
 
+int32_t warmUpPassesFor (const PaStreamInfo* info, int32_t sampleRate, int32_t blockLength)
+{
+    // The output starts with as much silence as it buffers, while the input records from the
+    // first frame: through a sound server that is three whole blocks, and the block kept after a
+    // fixed second of warm-up would begin just as the noise arrives, or before. Blocks of the
+    // output's latency are skipped as well, so the kept block lies a whole block into the noise.
+    if (info == nullptr || ! (info->outputLatency > 0.0))
+        return 0;
+
+    return static_cast<int32_t> (std::lround (info->outputLatency * sampleRate / blockLength));
+}
+
 void pollCapture (MeasurementState& state)
 {
     auto& context = state.callbackContext;
 
     if (context.framesReceived.load (std::memory_order_acquire) != state.blockLength)
         return;
+
+    // Buffers the callback had to drop (delivered in a burst) still count as passes.
+    if (! state.dataForFFT)
+        state.capturePass = std::max (state.capturePass, context.bufferPass);
 
     std::printf ("\nFull buffer ready on input, CapturePass %d, DataForFFT: %s",
                  state.capturePass, state.dataForFFT ? "true" : "false");
@@ -71,7 +104,7 @@ void pollCapture (MeasurementState& state)
     {
         const int32_t pass = state.capturePass++;
 
-        if (pass > state.sampleRate / state.blockLength)
+        if (pass > state.lastWarmUpPass)
         {
             if (state.capturesSaved < state.capturesKept)
             {
@@ -105,6 +138,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.blockLength = framesPerBuffer;
     state.capturesKept = 1;
     state.capturePass = 0;
+    state.lastWarmUpPass = state.sampleRate / state.blockLength;
     state.capturesSaved = 0;
     state.dataForFFT = false;
     state.errorText = nullptr;
@@ -136,6 +170,9 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     context.framesReceived.store (0);
     context.levelOnly = levelOnly;
     context.callbacksRun.store (0);
+    context.stopRequested.store (false);
+    context.fullBuffersSeen = 0;
+    context.bufferPass = 0;
 
     const PaError openError = Pa_OpenStream (&state.stream, &state.inputParameters, &state.outputParameters,
                                              static_cast<double> (state.sampleRate),
@@ -156,6 +193,9 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (startError != paNoError)
         return finish (state, statusAudioError, Pa_GetErrorText (startError));
 
+    state.lastWarmUpPass = std::max (state.lastWarmUpPass,
+                                     warmUpPassesFor (Pa_GetStreamInfo (state.stream), state.sampleRate, state.blockLength));
+
     int32_t lastCallbacks = 0;
     int32_t msWithoutCallback = 0;
     PaError active;
@@ -165,7 +205,10 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         pollCapture (state);
 
         if (asksToExit (state))
+        {
+            endStreamFromCallback (state);
             return finish (state, statusFailed, "stopped on request");
+        }
 
         const int32_t callbacks = context.callbacksRun.load (std::memory_order_relaxed);
         msWithoutCallback = callbacks == lastCallbacks ? msWithoutCallback + pollIntervalMs : 0;

@@ -113,6 +113,32 @@ TEST (MeasurementCallback, CapturesNothingInALevelTest)
     EXPECT_TRUE (allNoise (rig.output, 0, 1));
 }
 
+TEST (MeasurementCallback, AbortsWithSilenceAndCapturesNothingOnceTheWorkerAsksItToStop)
+{
+    CallbackRig rig (3, 100000);
+    rig.context.stopRequested = true;
+
+    EXPECT_EQ (rig.call(), paAbort);
+    EXPECT_TRUE (allZero (rig.output, 0, 1));
+    EXPECT_EQ (rig.context.framesReceived.load(), 0);
+    EXPECT_EQ (rig.noise.getFramesRemaining(), 100000) << "no noise was played, so none is used up";
+}
+
+TEST (MeasurementCallback, NumbersEveryFullBufferAlsoTheOnesItDrops)
+{
+    CallbackRig rig (1, 100000);
+
+    rig.call();
+    EXPECT_EQ (rig.context.bufferPass, 0);
+    rig.call(); // dropped: the worker has not taken buffer 0
+    rig.call(); // dropped too
+
+    rig.context.framesReceived = 0;
+    rig.call();
+    EXPECT_EQ (rig.context.bufferPass, 3);
+    EXPECT_EQ (rig.context.fullBuffersSeen, 4);
+}
+
 TEST (MeasurementCallback, EndsWithAShortLastBufferThatIsStillFilledWithNoise)
 {
     CallbackRig rig (3, 7508);

@@ -101,3 +101,58 @@ TEST (PollCapture, KeepsTheSampleOfTheSelectedSpeakers)
         EXPECT_EQ (rig.state.analysisInput[100], c.expected) << "selector " << c.selector;
     }
 }
+
+TEST (PollCapture, KeepsALaterBufferWhenTheOutputLatencyCallsForMoreWarmUp)
+{
+    PollRig rig (2);
+    rig.state.lastWarmUpPass = 3;
+    testing::internal::CaptureStdout();
+
+    for (int pass = 0; pass < 6; ++pass)
+    {
+        rig.deliverBuffer();
+        pollCapture (rig.state);
+    }
+
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE (rig.state.dataForFFT);
+    EXPECT_EQ (rig.state.analysisInput[0], 9.0f) << "pass 4's right sample, 2 * 4 + 1";
+}
+
+TEST (WarmUp, CoversTheOutputLatencyInWholeBlocks)
+{
+    const auto passesFor = [] (double outputLatency)
+    {
+        PaStreamInfo info {};
+        info.outputLatency = outputLatency;
+        return warmUpPassesFor (&info, 44100, 16384);
+    };
+
+    // A hardware device with two blocks of buffering: the usual second of warm-up is enough.
+    EXPECT_EQ (passesFor (2 * 16384 / 44100.0), 2);
+    // Through a sound server: three blocks of silence come first, so pass 3 is skipped too.
+    EXPECT_EQ (passesFor (1.115), 3);
+    EXPECT_EQ (passesFor (0.01), 0);
+    EXPECT_EQ (passesFor (0.0), 0);
+    EXPECT_EQ (warmUpPassesFor (nullptr, 44100, 16384), 0);
+}
+
+TEST (PollCapture, CountsBuffersTheCallbackDroppedAsPasses)
+{
+    PollRig rig (1);
+    testing::internal::CaptureStdout();
+
+    // Passes 0 and 1 arrive; 2 and 3 come in a burst while 1 is still unread and are dropped.
+    for (int32_t pass : { 0, 1, 4, 5 })
+    {
+        rig.delivered = pass;
+        rig.deliverBuffer();
+        rig.state.callbackContext.bufferPass = pass;
+        pollCapture (rig.state);
+    }
+
+    const auto printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ (rig.state.analysisInput[0], 4.0f) << "the first buffer past the warm-up is kept";
+    EXPECT_TRUE (rig.state.dataForFFT);
+    EXPECT_NE (printed.find ("CapturePass 4, DataForFFT: false\nSaving data for FFT: 0 of 1"), std::string::npos) << printed;
+}

@@ -9,6 +9,9 @@
 class VirtualRoom final
 {
 public:
+    // The mode of the default room (scripts/virtual-room).
+    static constexpr float defaultModeHz = 65.0f;
+
     // options as for "virtual-room start", e.g. "--flat".
     explicit VirtualRoom (const std::string& options = {});
     ~VirtualRoom();
