@@ -1,6 +1,7 @@
 #include "BrisaSpeakerApp.h"
 
 #include "BrisaMainWindow.h"
+#include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
 
@@ -41,6 +42,10 @@ void BrisaSpeakerApp::initialise (const juce::String&)
 
 void BrisaSpeakerApp::shutdown()
 {
+    // The engine goes first, so that no test thread still runs or posts messages while the
+    // window and the screens go away.
+    SonavelAudioEngine::deleteInstance();
+
     // A second copy that lost the single-instance race gets here without initialise():
     // nothing below may assume anything was built.
     if (fileLogger != nullptr)

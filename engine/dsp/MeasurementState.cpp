@@ -2,14 +2,26 @@
 
 #include "TrigTables.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace
 {
     std::mutex audioMutex;
     constexpr auto claimRetryInterval = std::chrono::milliseconds (100);
+
+    std::atomic<bool> audioGivenUp { false };
+
+    // Given-up callback data stays reachable until the process ends.
+    std::mutex givenUpMutex;
+    std::vector<void*>& givenUpData()
+    {
+        static auto* kept = new std::vector<void*>();
+        return *kept;
+    }
 }
 
 MeasurementState::MeasurementState()
@@ -27,12 +39,32 @@ MeasurementState::~MeasurementState()
         Pa_Terminate();
 }
 
+void MeasurementState::giveUpStream()
+{
+    audioGivenUp.store (true);
+
+    {
+        const std::lock_guard<std::mutex> lock (givenUpMutex);
+        givenUpData().push_back (callbackSide.release());
+        givenUpData().push_back (captureBuffer);
+    }
+
+    captureBuffer = nullptr;
+    stream = nullptr;
+    portAudioInitialised = false;
+}
+
+bool MeasurementState::isAudioGivenUp()
+{
+    return audioGivenUp.load();
+}
+
 bool MeasurementState::claimAudio()
 {
     // Polled rather than a timed wait: ThreadSanitizer cannot follow the timed lock of this libstdc++.
     while (! audioClaim.owns_lock() && ! audioClaim.try_lock())
     {
-        if (shouldExit && shouldExit())
+        if ((shouldExit && shouldExit()) || isAudioGivenUp())
             return false;
 
         std::this_thread::sleep_for (claimRetryInterval);
@@ -57,7 +89,6 @@ void MeasurementState::releaseCaptureBuffers()
     std::free (analysisInput);
     captureBuffer = nullptr;
     analysisInput = nullptr;
-    callbackContext.captureBuffer = nullptr;
     callbackContext.captureCapacity = 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 // The working structure of one measurement run, owned by the thread that calls runMeasurement.
@@ -35,10 +36,30 @@ public:
     // Stops and closes a stream that is still open, without waiting for its queued output.
     void abandonStream();
 
+    // For a stream whose sound server went away: PortAudio's audio thread can then wait forever
+    // inside the server's client library, and closing the stream or terminating PortAudio would
+    // wait with it. The stream is left open, what its callback may still touch is kept alive for
+    // the rest of the process, and no later run touches PortAudio again.
+    void giveUpStream();
+
+    // True once a stream had to be given up: the audio system cannot be used until a restart.
+    static bool isAudioGivenUp();
+
     int32_t channelSelector = 0;
     int32_t sampleRate = 44100;
     int32_t durationMs = 0;
     int32_t blockLength = 16384;
+private:
+    // What the audio callback may touch; on the heap so that it can outlive a given-up run.
+    struct CallbackSide
+    {
+        CallbackContext context;
+        NoiseSource noise;
+    };
+
+    std::unique_ptr<CallbackSide> callbackSide = std::make_unique<CallbackSide>();
+
+public:
     StereoFrame* captureBuffer = nullptr; // 2 * blockLength frames
     float* analysisInput = nullptr;       // capturesKept * blockLength samples
     int32_t capturesKept = 1;
@@ -47,12 +68,12 @@ public:
     // when the output's own buffering delays the noise longer than that (see runMeasurement).
     int32_t lastWarmUpPass = 44100 / 16384;
     int32_t capturesSaved = 0;
-    CallbackContext callbackContext;
+    CallbackContext& callbackContext = callbackSide->context;
     bool dataForFFT = false;
     PaStreamParameters outputParameters {};
     PaStreamParameters inputParameters {};
     PaStream* stream = nullptr;
-    NoiseSource noiseSource;
+    NoiseSource& noiseSource = callbackSide->noise;
     DftAnalyzer dft;
     SpectrumArray raw;
     SpectrumArray smoothed;

@@ -18,6 +18,9 @@ namespace
     // away can leave the stream active forever). Starting up takes up to about 2.5 s.
     constexpr int32_t stallLimitMs = 8000;
 
+    constexpr const char* givenUpText = "the audio system stopped answering when its sound server went away; "
+                                        "restart the program to measure again";
+
     // Every return after the claim goes through here: nothing of the run is left open or allocated.
     int32_t finish (MeasurementState& state, int32_t status, const char* why)
     {
@@ -60,6 +63,9 @@ namespace
 
         for (int32_t waited = 0; waited < limitMs && Pa_IsStreamActive (state.stream) == 1; waited += stepMs)
             Pa_Sleep (stepMs);
+
+        if (Pa_IsStreamActive (state.stream) == 1)
+            state.giveUpStream();
     }
 
     float capturedSample (const StereoFrame& frame, int32_t channelSelector)
@@ -143,8 +149,12 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.dataForFFT = false;
     state.errorText = nullptr;
 
+    if (MeasurementState::isAudioGivenUp())
+        return finish (state, statusAudioError, givenUpText);
+
     if (! state.claimAudio())
-        return finish (state, statusFailed, "stopped while another test held the audio devices");
+        return finish (state, MeasurementState::isAudioGivenUp() ? statusAudioError : statusFailed,
+                       MeasurementState::isAudioGivenUp() ? givenUpText : "stopped while another test held the audio devices");
 
     Pa_Terminate();
     const PaError initError = Pa_Initialize();
@@ -215,7 +225,10 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         lastCallbacks = callbacks;
 
         if (msWithoutCallback >= stallLimitMs)
-            return finish (state, statusFailed, "the audio stream stalled");
+        {
+            state.giveUpStream();
+            return finish (state, statusFailed, "the audio stream stalled: its sound server stopped answering");
+        }
 
         Pa_Sleep (pollIntervalMs);
     }
