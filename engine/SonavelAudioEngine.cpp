@@ -67,54 +67,44 @@ SonavelAudioEngine::~SonavelAudioEngine()
         instance = nullptr;
 }
 
-void SonavelAudioEngine::startTest (int32_t mode)
+template <typename WorkerThread, typename MakeWorker>
+bool SonavelAudioEngine::replaceWorker (std::unique_ptr<WorkerThread>& worker, MakeWorker makeWorker)
 {
-    juce::Logger::writeToLog ("Engine: starting test thread.");
-
-    if (measurementThread != nullptr)
-        retire (measurementThread, this);
+    if (worker != nullptr)
+        retire (worker, this);
 
     try
     {
-        measurementThread = std::make_unique<AudioTestingThread> (record, mode);
+        worker = makeWorker();
     }
     catch (const std::bad_alloc&)
     {
         reportStartFailure();
-        return;
+        return false;
     }
 
-    measurementThread->addActionListener (this);
+    worker->addActionListener (this);
 
-    if (! measurementThread->startThread())
+    if (! worker->startThread())
         reportStartFailure();
 
-    juce::Logger::writeToLog ("Engine: tests started.");
+    return true;
+}
+
+void SonavelAudioEngine::startTest (int32_t mode)
+{
+    juce::Logger::writeToLog ("Engine: starting test thread.");
+
+    if (replaceWorker (measurementThread, [&] { return std::make_unique<AudioTestingThread> (record, mode); }))
+        juce::Logger::writeToLog ("Engine: tests started.");
 }
 
 void SonavelAudioEngine::startLevelTest()
 {
     juce::Logger::writeToLog ("Engine: starting level test thread.");
 
-    if (levelThread != nullptr)
-        retire (levelThread, this);
-
-    try
-    {
-        levelThread = std::make_unique<LevelTestingThread>();
-    }
-    catch (const std::bad_alloc&)
-    {
-        reportStartFailure();
-        return;
-    }
-
-    levelThread->addActionListener (this);
-
-    if (! levelThread->startThread())
-        reportStartFailure();
-
-    juce::Logger::writeToLog ("Engine: level tests started.");
+    if (replaceWorker (levelThread, [] { return std::make_unique<LevelTestingThread>(); }))
+        juce::Logger::writeToLog ("Engine: level tests started.");
 }
 
 void SonavelAudioEngine::reportStartFailure()

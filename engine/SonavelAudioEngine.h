@@ -47,6 +47,11 @@ private:
     // A test that could not be started still ends, so that nobody waits for it.
     void reportStartFailure();
 
+    // Stops and deletes the worker in this slot, if any, and starts a new one in it; false if
+    // there was no memory for it (the start failure is then reported).
+    template <typename WorkerThread, typename MakeWorker>
+    bool replaceWorker (std::unique_ptr<WorkerThread>& worker, MakeWorker makeWorker);
+
     MeasurementRecord record;
     juce::Array<float> frequencyAxis;
     std::unique_ptr<AudioTestingThread> measurementThread;

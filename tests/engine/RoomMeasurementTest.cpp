@@ -46,6 +46,13 @@ namespace
 
     constexpr const char* forcedStop = "!! killing thread by force !!";
 
+    // Starts measuring the left speaker and waits until the measurement has announced itself.
+    bool startLeftMeasurement (MessageRecorder& recorder)
+    {
+        SonavelAudioEngine::getInstance()->startTest (0);
+        return recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000);
+    }
+
     // One block of noise gives each smoothed low-frequency level a random error of about 2 dB, so
     // the shape of a room is judged on the mean of a few measurements.
     constexpr int measurementsAveraged = 4;
@@ -225,8 +232,7 @@ TEST_F (RoomMeasurementTest, ALevelTestDuringAMeasurementNeitherStopsItNorShares
     auto* engine = SonavelAudioEngine::getInstance();
     MessageRecorder recorder;
     testing::internal::CaptureStdout();
-    engine->startTest (0);
-    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    ASSERT_TRUE (startLeftMeasurement (recorder));
     engine->startLevelTest();
 
     const bool finished = recorder.waitFor ("finishMeasure", 2, measurementTimeoutMs);
@@ -245,8 +251,7 @@ TEST_F (RoomMeasurementTest, ASecondStartReplacesTheRunningMeasurementWithoutFor
     auto* engine = SonavelAudioEngine::getInstance();
     MessageRecorder recorder;
     testing::internal::CaptureStdout();
-    engine->startTest (0);
-    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    ASSERT_TRUE (startLeftMeasurement (recorder));
     MessageRecorder::pump (1500);
 
     engine->startTest (1);
@@ -301,8 +306,7 @@ TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailur
     auto* engine = SonavelAudioEngine::getInstance();
     MessageRecorder recorder;
     testing::internal::CaptureStdout();
-    engine->startTest (0);
-    ASSERT_TRUE (recorder.waitFor ("MEASURING LEFT SPEAKER...", 1, 10000));
+    ASSERT_TRUE (startLeftMeasurement (recorder));
     MessageRecorder::pump (2000);
 
     room.stop();
