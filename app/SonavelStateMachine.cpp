@@ -1,6 +1,7 @@
 #include "SonavelStateMachine.h"
 
 #include "RoomSetupScreen.h"
+#include "SonavelAudioEngine.h"
 #include "SonavelRoomAnalysisScreen.h"
 #include "SonavelSpeakerHeightScreen.h"
 #include "SonavelSplashScreen.h"
@@ -11,6 +12,8 @@
 namespace
 {
     constexpr int lastState = SonavelStateMachine::numStates - 1;
+    constexpr int levelTestState = 5;
+    constexpr int measurementState = 6;
 
     template <typename Screen>
     std::unique_ptr<Screen> makeScreen (StateDelegate& wizard)
@@ -34,6 +37,9 @@ SonavelStateMachine::SonavelStateMachine()
 
 SonavelStateMachine::~SonavelStateMachine()
 {
+    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+        engine->removeActionListener (this);
+
     // Screens go in state order, as they were made.
     splashScreen.reset();
     roomSetupScreen.reset();
@@ -85,6 +91,18 @@ void SonavelStateMachine::requestStateChange (int request)
         return;
     }
 
+    if (request == requestAction && currentState == levelTestState)
+    {
+        toggleLevelTest();
+        return;
+    }
+
+    if (request == requestAction && currentState == measurementState)
+    {
+        startMeasurement();
+        return;
+    }
+
     currentState = nextStateFor (request);
 
     if (currentState == previousState)
@@ -97,4 +115,53 @@ void SonavelStateMachine::requestStateChange (int request)
         entered->stateEntered();
 
     sendActionMessage ("StateChanged");
+}
+
+void SonavelStateMachine::toggleLevelTest()
+{
+    // Switching off lets the pass that is playing run to its end; no new pass follows it.
+    if (stepFive->isLevelTestRunning())
+        stepFive->clearLevelTestRunning();
+    else
+        startLevelTestLoop();
+}
+
+void SonavelStateMachine::startLevelTestLoop()
+{
+    stepFive->beginLevelTest();
+    auto* engine = SonavelAudioEngine::getInstance();
+    engine->addActionListener (this);
+    engine->startLevelTest();
+}
+
+void SonavelStateMachine::startMeasurement()
+{
+    stepSix->beginMeasurement();
+    auto* engine = SonavelAudioEngine::getInstance();
+    engine->addActionListener (this);
+
+    const int mode = stepSix->isLeftSelected() ? 0 : (stepSix->isRightSelected() ? 1 : 2);
+    engine->startTest (mode);
+}
+
+void SonavelStateMachine::actionListenerCallback (const juce::String& message)
+{
+    // The engine forwards its progress messages too; only the end of a test matters here.
+    if (message != "finishMeasure")
+        return;
+
+    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+        engine->removeActionListener (this);
+
+    if (currentState == levelTestState)
+    {
+        if (stepFive->isLevelTestRunning())
+            startLevelTestLoop();
+        else
+            stepFive->endLevelTest();
+    }
+    else if (currentState == measurementState)
+    {
+        stepSix->endMeasurement();
+    }
 }

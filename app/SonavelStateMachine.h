@@ -16,8 +16,10 @@ class StepSix;
 class WizardScreen;
 
 // The wizard: owns the seven screens, knows which is current, turns the screens' requests into
-// state changes and tells the window with "StateChanged".
+// state changes and tells the window with "StateChanged". It also starts the level test and the
+// measurement for steps five and six, and hands control back to them when the engine is done.
 class SonavelStateMachine final : public juce::ActionBroadcaster,
+                                  public juce::ActionListener,
                                   public StateDelegate
 {
 public:
@@ -31,12 +33,20 @@ public:
 
     void requestStateChange (int request) override;
 
+    // Hears the engine between the start of a test and its "finishMeasure".
+    void actionListenerCallback (const juce::String& message) override;
+
+    // Marks step five's loop as running and starts one level-test pass.
+    void startLevelTestLoop();
+
     StepFive& getStepFive() const { return *stepFive; }
     StepSix& getStepSix() const { return *stepSix; }
 
 private:
     WizardScreen* screenFor (int state) const;
     int nextStateFor (int request) const;
+    void toggleLevelTest();
+    void startMeasurement();
 
     int currentState = 0;
     std::unique_ptr<SonavelSplashScreen> splashScreen;

@@ -25,9 +25,16 @@ void StepFive::buttonClicked (juce::Button* button)
         WizardScreen::buttonClicked (button);
 }
 
+void StepFive::clearLevelTestRunning()
+{
+    levelTestRunning = false;
+    noiseButton->setToggleState (false, juce::dontSendNotification);
+}
+
 void StepFive::beginLevelTest()
 {
     levelTestRunning = true;
+    noiseButton->setToggleState (true, juce::dontSendNotification);
     nextButton->setEnabled (false);
     backButton->setEnabled (false);
 }
@@ -35,6 +42,7 @@ void StepFive::beginLevelTest()
 void StepFive::endLevelTest()
 {
     levelTestRunning = false;
+    noiseButton->setToggleState (false, juce::dontSendNotification);
     nextButton->setEnabled (true);
     backButton->setEnabled (true);
 }

@@ -12,8 +12,10 @@ public:
     void resized() override;
     void buttonClicked (juce::Button* button) override;
 
+    // True while another level-test pass is to follow the one playing. The wizard calls these;
+    // each keeps the TEST TONE toggle lit exactly while passes are to follow.
     bool isLevelTestRunning() const { return levelTestRunning; }
-    void clearLevelTestRunning() { levelTestRunning = false; }
+    void clearLevelTestRunning();
     void beginLevelTest();
     void endLevelTest();
 

@@ -1,5 +1,7 @@
 #include "StepSix.h"
 
+#include "SonavelAudioEngine.h"
+
 namespace
 {
     constexpr int speakerRadioGroup = 1;
@@ -60,6 +62,26 @@ void StepSix::buttonClicked (juce::Button* button)
         sendStateRequest (requestAction);
     else
         WizardScreen::buttonClicked (button);
+}
+
+void StepSix::setControlsEnabled (bool enabled)
+{
+    for (auto* control : { measureButton.get(), nextButton.get(), backButton.get(), holdButton.get(),
+                           leftButton.get(), rightButton.get(), bothButton.get() })
+        control->setEnabled (enabled);
+}
+
+void StepSix::beginMeasurement()
+{
+    setControlsEnabled (false);
+    lastMeasurementValid = false;
+}
+
+void StepSix::endMeasurement()
+{
+    setControlsEnabled (true);
+    lastMeasurementValid = SonavelAudioEngine::getInstance()->hasValidResults();
+    repaint();
 }
 
 void StepSix::stateEntered()

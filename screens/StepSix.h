@@ -18,11 +18,18 @@ public:
     bool isRightSelected() const { return rightButton->getToggleState(); }
     bool isLastMeasurementValid() const { return lastMeasurementValid; }
 
+    // Called by the wizard around a measurement: everything but the EQ calculator is locked
+    // while it runs, and its result goes to the graph when it ends.
+    void beginMeasurement();
+    void endMeasurement();
+
     juce::ImageButton& getLeftButton() const { return *leftButton; }
     juce::ImageButton& getBothButton() const { return *bothButton; }
     juce::ImageButton& getRightButton() const { return *rightButton; }
 
 private:
+    void setControlsEnabled (bool enabled);
+
     std::unique_ptr<juce::ImageButton> makeSpeakerToggle (const juce::String& name, const juce::String& tooltip);
 
     bool lastMeasurementValid = false;

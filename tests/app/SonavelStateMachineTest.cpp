@@ -49,7 +49,9 @@ TEST_F (WizardTest, StartsOnTheSplashScreenWithEveryScreenAtTheFixedSize)
         ASSERT_NE (screen, nullptr);
         EXPECT_EQ (screen->getName(), names[state]);
         EXPECT_EQ (screen->getBounds(), juce::Rectangle<int> (0, 0, 1000, 750)) << names[state];
-        request (requestNext);
+
+        if (state < SonavelStateMachine::numStates - 1)   // Next on the last screen would end the program
+            request (requestNext);
     }
 }
 
