@@ -17,17 +17,18 @@ void MouseHoverDetector::setHoverTimeMillisecs (int milliseconds)
 
 void MouseHoverDetector::setHoverComponent (juce::Component* newSource)
 {
-    if (source.getComponent() == newSource)
-        return;
-
     watcher.stopTimer();
     hasHovered = false;
+
+    if (source.getComponent() == newSource)
+        return;
 
     if (auto* old = source.getComponent())
         old->removeMouseListener (&watcher);
 
     source = newSource;
 
+    // The source's own events only, so every position the watcher sees is the source's.
     if (newSource != nullptr)
         newSource->addMouseListener (&watcher, false);
 }

@@ -169,9 +169,6 @@ TEST (GraphViewReadout, LabelInTheTopRightCornerFollowsThePointerAndClearsWhenIt
     auto* readout = findReadout (graph);
     ASSERT_NE (readout, nullptr);
     EXPECT_EQ (readout->getBounds(), juce::Rectangle<int> (609 - 110, 2, 110, 12));
-    EXPECT_EQ (readout->findColour (juce::Label::textColourId).getARGB(), 0xCC808080u);
-    EXPECT_FLOAT_EQ (readout->getFont().getHeight(), 11.0f);
-    EXPECT_EQ (readout->getJustificationType(), juce::Justification (juce::Justification::right));
 
     // It works without a response, and over its own corner too.
     pointer.moveTo (graph, { 300, 44 });
