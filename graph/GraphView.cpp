@@ -153,7 +153,7 @@ juce::Path GraphView::tracePath (const juce::Array<float>& trace) const
             break;
 
         const auto x = frequencyToX (frequencyHz);
-        const auto level = static_cast<float> (20.0f * trace.getUnchecked (i));
+        const auto level = 20.0f * trace.getUnchecked (i);
         const auto y = mid - mid * (level / 20.0f);
 
         // Points below the scale only set where the curve enters at the left edge. The first
