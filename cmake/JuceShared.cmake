@@ -10,6 +10,7 @@ target_link_libraries(sonavel_juce
         juce::juce_data_structures
         juce::juce_graphics
         juce::juce_gui_basics
+        juce::juce_gui_extra   # bubble messages; with JUCE_WEB_BROWSER=0 it needs nothing beyond gui_basics
     PUBLIC
         juce::juce_recommended_config_flags
         Threads::Threads)

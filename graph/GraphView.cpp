@@ -1,0 +1,221 @@
+#include "GraphView.h"
+
+#include <cmath>
+
+namespace
+{
+    // Points kept per whole-Hz frequency: every one in the bass, fewer where the axis is dense.
+    int stepAfter (int frequencyHz)
+    {
+        if (frequencyHz <= 300)
+            return 1;
+
+        if (frequencyHz <= 3000)
+            return 3;
+
+        return frequencyHz <= 5000 ? 10 : 20;
+    }
+}
+
+GraphView::CoordsLabel::CoordsLabel (GraphView& graph)
+    : juce::Label ("GraphLabel", {}),
+      owner (graph)
+{
+    owner.addMouseListener (this, false);
+    setFont (juce::Font (11.0f, juce::Font::plain));
+    setJustificationType (juce::Justification::right);
+    setColour (juce::Label::textColourId, juce::Colour (0xFF808080).withAlpha (0.8f));
+
+    // The read-out follows the graph's pointer; clicks and hovers in its corner belong to the graph.
+    setInterceptsMouseClicks (false, false);
+}
+
+GraphView::CoordsLabel::~CoordsLabel()
+{
+    owner.removeMouseListener (this);
+}
+
+void GraphView::CoordsLabel::mouseMove (const juce::MouseEvent& e)
+{
+    const auto position = e.getEventRelativeTo (&owner).getPosition();
+    setText (owner.formatReadout (position.x, position.y), juce::sendNotification);
+}
+
+void GraphView::CoordsLabel::mouseExit (const juce::MouseEvent&)
+{
+    setText ({}, juce::sendNotification);
+}
+
+GraphView::GraphView()
+    : MouseHoverDetector (400)
+{
+    setFrequencyScale ({ 20, 50, 100, 200, 500, 1000 }, 20.0f, 1000.0f);
+    setHoverComponent (this);
+
+    readout = std::make_unique<CoordsLabel> (*this);
+    addAndMakeVisible (*readout);
+}
+
+GraphView::~GraphView()
+{
+    setHoverComponent (nullptr);
+    bubble.reset();
+    readout.reset();
+}
+
+void GraphView::setFrequencyScale (const juce::Array<int>& newGridFrequencies, float newMinFrequency, float newMaxFrequency)
+{
+    gridFrequencies = newGridFrequencies;
+    minFrequency = newMinFrequency;
+    maxFrequency = newMaxFrequency;
+}
+
+void GraphView::setResponse (const MeasurementRecord* record, const juce::Array<float>* frequencyAxis, bool show)
+{
+    hasResponse = show && record != nullptr && frequencyAxis != nullptr;
+    currentTrace.clear();
+
+    if (hasResponse)
+    {
+        setMouseCursor (juce::MouseCursor::CrosshairCursor);
+
+        const auto count = record->getNumValues();
+        currentTrace.ensureStorageAllocated (count);
+
+        for (int32_t i = 0; i < count; ++i)
+            currentTrace.add (record->valueAt (i));
+
+        frequencies = *frequencyAxis;
+    }
+    else
+    {
+        // The axis stays: a held trace is still drawn against it.
+        setMouseCursor (juce::MouseCursor::NormalCursor);
+    }
+
+    repaint();
+}
+
+void GraphView::holdResponse()
+{
+    previousTrace = currentTrace;
+    currentTrace.clear();
+    repaint();
+}
+
+float GraphView::frequencyToX (int frequencyHz) const
+{
+    if (frequencyHz < static_cast<int> (minFrequency) || frequencyHz > static_cast<int> (maxFrequency))
+        return -1.0f;
+
+    return static_cast<float> (getWidth()) * std::log10 (static_cast<float> (frequencyHz) / minFrequency)
+             / std::log10 (maxFrequency / minFrequency);
+}
+
+int GraphView::xToFrequency (int x) const
+{
+    if (getWidth() <= 0)
+        return static_cast<int> (minFrequency);
+
+    const auto range = std::log10 (maxFrequency / minFrequency);
+    const auto power = (static_cast<float> (x) / static_cast<float> (getWidth())) * range;
+    return static_cast<int> (std::pow (10.0f, power) * minFrequency);
+}
+
+juce::String GraphView::formatReadout (int x, int y) const
+{
+    const auto half = getHeight() / 2;
+    auto level = 0.0f;
+
+    // Within a pixel of the centre line the read-out is exactly 0.
+    if (half > 0 && half - y >= 2)
+        level = static_cast<float> (half - y) / static_cast<float> (half) * 20.0f;
+    else if (half > 0 && y - half >= 2)
+        level = -static_cast<float> (y - half) / static_cast<float> (half) * 20.0f;
+
+    return juce::String::formatted ("%.2fdB at %dhz", static_cast<double> (level), xToFrequency (x));
+}
+
+juce::Path GraphView::tracePath (const juce::Array<float>& trace) const
+{
+    const auto mid = static_cast<float> (getHeight()) * 0.5f;
+    const auto lastGridFrequency = gridFrequencies.isEmpty() ? 0 : gridFrequencies.getLast();
+    const auto leftEdge = frequencyToX (static_cast<int> (minFrequency));
+
+    juce::Path path;
+    auto started = false;
+
+    for (int i = 0; i < trace.size();)
+    {
+        const auto frequencyHz = static_cast<int> (frequencies[i]);
+
+        if (frequencyHz > lastGridFrequency)
+            break;
+
+        const auto x = frequencyToX (frequencyHz);
+        const auto level = 20.0f * trace.getUnchecked (i);
+        const auto y = mid - mid * (level / 20.0f);
+
+        // Points below the scale only set where the curve enters at the left edge. The first
+        // point in the scale starts the path rather than joining it to the origin.
+        if (x < 0.0f)
+            path.startNewSubPath (leftEdge, y);
+        else if (started)
+            path.lineTo (x, y);
+        else
+            path.startNewSubPath (x, y);
+
+        started = true;
+
+        i += stepAfter (frequencyHz);
+    }
+
+    return path.createPathWithRoundedCorners (5.0f);
+}
+
+void GraphView::paint (juce::Graphics& g)
+{
+    const juce::PathStrokeType stroke (3.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
+
+    if (! previousTrace.isEmpty())
+    {
+        g.setColour (juce::Colour (0xFFD4145A).withAlpha (0.9f));
+        g.strokePath (tracePath (previousTrace), stroke);
+    }
+
+    if (hasResponse && ! currentTrace.isEmpty())
+    {
+        g.setColour (juce::Colour (0xFF0000FF).withAlpha (0.9f));
+        g.strokePath (tracePath (currentTrace), stroke);
+    }
+}
+
+void GraphView::resized()
+{
+    readout->setBounds (getWidth() - 110, 2, 110, 12);
+}
+
+void GraphView::mouseHovered (int x, int y)
+{
+    bubble.reset();
+
+    auto* parent = getParentComponent();
+
+    if (! hasResponse || parent == nullptr)
+        return;
+
+    // The pointer has rested at x, y since the hover began.
+    const auto position = parent->getLocalPoint (this, juce::Point<int> (x, y));
+
+    bubble = std::make_unique<juce::BubbleMessageComponent> (150);
+    parent->addAndMakeVisible (*bubble);
+
+    juce::AttributedString text;
+    text.append (formatReadout (x, y), juce::Font (14.0f), bubble->findColour (juce::TooltipWindow::textColourId));
+    bubble->showAt ({ position.x, position.y, 1, 1 }, text, 0, true, false);
+}
+
+void GraphView::mouseMovedAwayFromPoint()
+{
+    bubble.reset();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "MeasurementRecord.h"
+#include "MouseHoverDetector.h"
+
+#include <juce_gui_extra/juce_gui_extra.h>
+
+// Up to two response traces (values in dB / 20) on a log-frequency, ±20 dB scale. Draws no
+// background or grid: it lies over the host's picture, whose grid the scale must match.
+class GraphView final : public juce::Component,
+                        public MouseHoverDetector,
+                        public juce::SettableTooltipClient
+{
+public:
+    // The pointer's level and frequency, live, in the top-right corner.
+    class CoordsLabel final : public juce::Label
+    {
+    public:
+        explicit CoordsLabel (GraphView& owner);
+        ~CoordsLabel() override;
+
+        void mouseMove (const juce::MouseEvent& e) override;
+        void mouseExit (const juce::MouseEvent& e) override;
+
+    private:
+        GraphView& owner;
+    };
+
+    GraphView();
+    ~GraphView() override;
+
+    // Ascending grid frequencies (the last is the highest drawn) and the edges' frequencies.
+    void setFrequencyScale (const juce::Array<int>& gridFrequencies, float minFrequency, float maxFrequency);
+
+    // Copies the record's values and the axis; without either there is no response to show.
+    void setResponse (const MeasurementRecord* record, const juce::Array<float>* frequencyAxis, bool show);
+
+    // The current trace becomes the held one, drawn beneath any later response.
+    void holdResponse();
+
+    // -1 outside the scale.
+    float frequencyToX (int frequencyHz) const;
+    int xToFrequency (int x) const;
+    juce::String formatReadout (int x, int y) const;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+private:
+    void mouseHovered (int x, int y) override;
+    void mouseMovedAwayFromPoint() override;
+
+    juce::Path tracePath (const juce::Array<float>& trace) const;
+
+    juce::Array<float> currentTrace;
+    juce::Array<float> previousTrace;
+    juce::Array<float> frequencies;
+    bool hasResponse = false;
+    std::unique_ptr<juce::BubbleMessageComponent> bubble;
+    std::unique_ptr<CoordsLabel> readout;
+    float minFrequency = 0.0f;
+    float maxFrequency = 0.0f;
+    juce::Array<int> gridFrequencies;
+};
