@@ -26,12 +26,18 @@ StepSix::StepSix()
     leftButton = makeSpeakerToggle ("Left", "Measure the left speaker...");
     bothButton = makeSpeakerToggle ("Both", "Measure both speakers...");
     rightButton = makeSpeakerToggle ("Right", "Measure the right speaker...");
+
+    graphView = std::make_unique<GraphView>();
+    addAndMakeVisible (*graphView);
+    graphView->setName ("GraphView");
+
     eqCalculatorButton = makeImageButton ("EQ Calculator", "Open the EQ Calculator...", juce::String ("new button"),
                                           { Picture::eqCalculatorButtonNormal, Picture::eqCalculatorButtonOver,
                                             Picture::eqCalculatorButtonDown },
                                           true, this);
 
     leftButton->setToggleState (true, juce::sendNotification);
+    graphView->setFrequencyScale ({ 20, 50, 100, 200, 500 }, 20.0f, 500.0f);
     setSize (screenWidth, screenHeight);
 }
 
@@ -53,6 +59,7 @@ void StepSix::resized()
     leftButton->setBounds (312, 256, 23, 21);
     bothButton->setBounds (572, 256, 23, 21);
     rightButton->setBounds (828, 256, 23, 21);
+    graphView->setBounds (77, 491, 862, 178);
     eqCalculatorButton->setBounds (22, 704, 95, 24);
 }
 
@@ -60,6 +67,8 @@ void StepSix::buttonClicked (juce::Button* button)
 {
     if (button == measureButton.get())
         sendStateRequest (requestAction);
+    else if (button == holdButton.get())
+        graphView->holdResponse();
     else
         WizardScreen::buttonClicked (button);
 }
@@ -74,13 +83,17 @@ void StepSix::setControlsEnabled (bool enabled)
 void StepSix::beginMeasurement()
 {
     setControlsEnabled (false);
+    graphView->setResponse (nullptr, nullptr, false);
     lastMeasurementValid = false;
 }
 
 void StepSix::endMeasurement()
 {
     setControlsEnabled (true);
-    lastMeasurementValid = SonavelAudioEngine::getInstance()->hasValidResults();
+    auto* engine = SonavelAudioEngine::getInstance();
+    lastMeasurementValid = engine->hasValidResults();
+    const auto& axis = engine->getFrequencyAxis();
+    graphView->setResponse (engine->getResults(), &axis, lastMeasurementValid);
     repaint();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GraphView.h"
 #include "WizardScreen.h"
 
 // State 6: choose a speaker, measure, compare with a held curve; Finish ends the program.
@@ -26,6 +27,7 @@ public:
     juce::ImageButton& getLeftButton() const { return *leftButton; }
     juce::ImageButton& getBothButton() const { return *bothButton; }
     juce::ImageButton& getRightButton() const { return *rightButton; }
+    GraphView& getGraph() const { return *graphView; }
 
 private:
     void setControlsEnabled (bool enabled);
@@ -38,5 +40,6 @@ private:
     std::unique_ptr<juce::ImageButton> leftButton;
     std::unique_ptr<juce::ImageButton> bothButton;
     std::unique_ptr<juce::ImageButton> rightButton;
+    std::unique_ptr<GraphView> graphView;
     std::unique_ptr<juce::ImageButton> eqCalculatorButton;
 };

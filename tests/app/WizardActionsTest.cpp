@@ -1,5 +1,6 @@
 #include "ActionRecorder.h"
 #include "ComponentSearch.h"
+#include "GraphView.h"
 #include "MessagePump.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelStateMachine.h"
@@ -147,4 +148,96 @@ TEST_F (WizardActions, MeasureStartsTheEngineForTheChosenSpeakerAndLocksAllButTh
         EXPECT_FALSE (wizard.getStepSix().isLastMeasurementValid()) << "no sound server: the measurement failed";
         EXPECT_EQ (wizard.getCurrentState(), 6);
     }
+}
+
+namespace
+{
+    bool isBlue (juce::Colour c) { return c.getAlpha() > 150 && c.getBlue() > 150 && c.getRed() < 80 && c.getGreen() < 80; }
+    bool isCrimson (juce::Colour c) { return c.getAlpha() > 150 && c.getRed() > 150 && c.getGreen() < 80 && c.getBlue() < 140; }
+
+    juce::Image render (GraphView& graph)
+    {
+        juce::Image image (juce::Image::ARGB, graph.getWidth(), graph.getHeight(), true);
+        juce::Graphics g (image);
+        graph.paint (g);
+        return image;
+    }
+
+    // The column where a trace of the colour reaches highest, i.e. its loudest frequency; -1 if none.
+    int peakColumn (const juce::Image& image, bool (*matches) (juce::Colour))
+    {
+        int bestX = -1, bestY = image.getHeight();
+
+        for (int x = 0; x < image.getWidth(); ++x)
+            for (int y = 0; y < bestY; ++y)
+                if (matches (image.getPixelAt (x, y)))
+                {
+                    bestX = x;
+                    bestY = y;
+                    break;
+                }
+
+        return bestX;
+    }
+
+    int countPixels (const juce::Image& image, bool (*matches) (juce::Colour))
+    {
+        int n = 0;
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                n += matches (image.getPixelAt (x, y)) ? 1 : 0;
+        return n;
+    }
+
+    // Step six in a virtual room with one bass mode (65 Hz).
+    class StepSixInARoom : public testing::Test
+    {
+    protected:
+        ~StepSixInARoom() override { SonavelAudioEngine::deleteInstance(); }
+
+        void measure()
+        {
+            auto& measureButton = *findButton (stepSix(), "Measure");
+            measureButton.triggerClick();
+            ASSERT_TRUE (pumpMessagesUntil ([&] { return ! measureButton.isEnabled(); }));
+            ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }, 30000));
+        }
+
+        StepSix& stepSix() { return wizard.getStepSix(); }
+
+        VirtualRoom room;
+        SonavelStateMachine wizard;
+    };
+}
+
+TEST_F (StepSixInARoom, AMeasurementDrawsTheRoomsModeThenHoldAndAFailedMeasurementLeaveOnlyTheHeldCurve)
+{
+    ASSERT_TRUE (room.isRunning());
+    while (wizard.getCurrentState() < 6)
+        wizard.requestStateChange (requestNext);
+
+    measure();
+    ASSERT_TRUE (stepSix().isLastMeasurementValid());
+    auto& graph = stepSix().getGraph();
+    auto image = render (graph);
+    const int peak = peakColumn (image, isBlue);
+    ASSERT_GE (peak, 0) << "a curve is drawn";
+    EXPECT_NEAR (graph.xToFrequency (peak), VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.1f);
+    EXPECT_EQ (countPixels (image, isCrimson), 0);
+
+    findButton (stepSix(), "Hold")->triggerClick();
+    pumpMessages (20);
+    image = render (graph);
+    EXPECT_EQ (countPixels (image, isBlue), 0);
+    EXPECT_EQ (peakColumn (image, isCrimson), peak) << "the held curve is the measured one, now crimson";
+
+    {
+        VirtualRoom::NoServer noServer;
+        measure();
+    }
+
+    EXPECT_FALSE (stepSix().isLastMeasurementValid());
+    image = render (graph);
+    EXPECT_EQ (countPixels (image, isBlue), 0) << "a failed measurement shows no current curve";
+    EXPECT_EQ (peakColumn (image, isCrimson), peak) << "but keeps the held one";
 }
