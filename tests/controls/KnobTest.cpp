@@ -49,18 +49,6 @@ TEST (FreqKnob, ShowsTheFrameWhoseThresholdAValueReachesAndTheNextJustAbove)
     }
 }
 
-TEST (FreqKnob, AWholeNumberFromTheValueBoxesShowsItsFrame)
-{
-    FreqKnob knob ({});
-    setUpAsInThePanel (knob, 40.0, 280.0);
-    DrawnFrame frame (PictureCatalog::freqKnobFrame, 32);
-
-    knob.setValue (100.0);
-    EXPECT_EQ (frame.of (knob), 21);
-    knob.setValue (60.0);
-    EXPECT_EQ (frame.of (knob), 11);
-}
-
 TEST (StepKnobs, ShowTheWholeStepOfTheirValueAndOnlyExactlySixShowsSix)
 {
     QKnob q ({});

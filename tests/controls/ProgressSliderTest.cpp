@@ -35,10 +35,6 @@ TEST_F (ProgressSliderTest, IsAHiddenIdleStripOnTheEnginesList)
     ProgressSlider slider;
     slider.addTriggerMessage (left);
 
-    EXPECT_EQ (slider.getName(), "Progress Slider");
-    EXPECT_EQ (slider.getSliderStyle(), juce::Slider::LinearHorizontal);
-    EXPECT_EQ (slider.getMinimum(), 1.0);
-    EXPECT_EQ (slider.getMaximum(), 9.0);
     EXPECT_EQ (observe (slider), idle);
     EXPECT_NE (SonavelAudioEngine::getInstanceWithoutCreating(), nullptr);
 }
@@ -105,22 +101,6 @@ TEST_F (ProgressSliderTest, ItsTimerReallyMovesTheStrip)
     announce (left);
 
     EXPECT_TRUE (pumpMessagesUntil ([&] { return slider.getValue() == 2.0; }));
-}
-
-TEST_F (ProgressSliderTest, EachStripFollowsOnlyItsOwnSpeaker)
-{
-    ProgressSlider leftStrip, bothStrip, rightStrip;
-    leftStrip.addTriggerMessage (left);
-    bothStrip.addTriggerMessage ("MEASURE BOTH SPEAKERS...");
-    rightStrip.addTriggerMessage ("MEASURING RIGHT SPEAKER...");
-
-    announce ("MEASURING RIGHT SPEAKER...");
-    EXPECT_EQ (observe (leftStrip), idle);
-    EXPECT_EQ (observe (bothStrip), idle);
-    EXPECT_EQ (observe (rightStrip), startedAtStepOne);
-
-    announce ("finishMeasure");
-    EXPECT_EQ (observe (rightStrip), idle);
 }
 
 TEST_F (ProgressSliderTest, OutlivingTheEngineNeitherFailsNorBringsItBack)

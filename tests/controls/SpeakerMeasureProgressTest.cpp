@@ -45,10 +45,6 @@ TEST_F (SpeakerMeasureProgressTest, IdleItShowsItsTitleInGoldAndNoStrip)
     SpeakerMeasureProgress untitled ({});
     auto& strip = stripOf (panel);
 
-    EXPECT_EQ (panel.getBounds(), juce::Rectangle<int> (0, 0, 554, 203));
-    EXPECT_EQ (strip.getName(), "Progress Slider");
-    EXPECT_EQ (strip.getBounds(), juce::Rectangle<int> (136, 144, 280, 24));
-    EXPECT_EQ (strip.getSliderStyle(), juce::Slider::LinearHorizontal);
     EXPECT_FALSE (strip.isVisible());
     EXPECT_FALSE (panel.isTimerRunning());
 
