@@ -1,6 +1,8 @@
 #include "SonavelSkin.h"
 
 #include "PictureCatalog.h"
+#include "SpinnerButton.h"
+#include "SpinnerLabel.h"
 #include "WindowButton.h"
 
 SonavelSkin::SonavelSkin()
@@ -24,7 +26,7 @@ void SonavelSkin::drawLinearSlider (juce::Graphics& g, int x, int y, int width, 
 {
     if (style != juce::Slider::LinearHorizontal)
     {
-        LookAndFeel_V4::drawLinearSlider (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
+        LookAndFeel_V2::drawLinearSlider (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
         return;
     }
 
@@ -33,6 +35,35 @@ void SonavelSkin::drawLinearSlider (juce::Graphics& g, int x, int y, int width, 
 
     if (index >= 0)
         g.drawImageAt (stepImages[(size_t) index], 0, 0);
+}
+
+juce::Button* SonavelSkin::createSliderButton (juce::Slider&, bool isIncrement)
+{
+    auto* button = new SpinnerButton (isIncrement);
+    button->setWantsKeyboardFocus (false);
+    return button;
+}
+
+juce::Label* SonavelSkin::createSliderTextBox (juce::Slider& slider)
+{
+    auto* label = new SpinnerLabel ("n", {});
+    const auto style = slider.getSliderStyle();
+    const bool bar = style == juce::Slider::LinearBar || style == juce::Slider::LinearBarVertical;
+    const auto text = slider.findColour (juce::Slider::textBoxTextColourId);
+    const auto background = slider.findColour (juce::Slider::textBoxBackgroundColourId);
+    const auto outline = slider.findColour (juce::Slider::textBoxOutlineColourId);
+
+    label->setJustificationType (juce::Justification::centred);
+    label->setKeyboardType (juce::TextInputTarget::numericKeyboard);
+    label->setColour (juce::Label::textColourId, text);
+    label->setColour (juce::Label::backgroundColourId, bar ? juce::Colours::transparentBlack : background);
+    label->setColour (juce::Label::outlineColourId, outline);
+    label->setColour (juce::TextEditor::textColourId, text);
+    label->setColour (juce::TextEditor::backgroundColourId, background.withAlpha (bar ? 0.7f : 1.0f));
+    label->setColour (juce::TextEditor::outlineColourId, outline);
+    label->setColour (juce::TextEditor::highlightColourId, juce::Colour (valueHighlight));
+    label->setTooltip (slider.getTooltip());
+    return label;
 }
 
 void SonavelSkin::drawDocumentWindowTitleBar (juce::DocumentWindow& window, juce::Graphics& g, int w, int h,

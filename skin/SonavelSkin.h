@@ -5,11 +5,13 @@
 #include <array>
 
 // The program's look: its own title bar and window buttons, the nine-step strip for horizontal
-// sliders, gold text-editor outlines and tooltips. Everything else keeps JUCE's default look.
-class SonavelSkin final : public juce::LookAndFeel_V4
+// sliders, picture spinners with digit-only value boxes, gold text-editor outlines and tooltips.
+// Everything else keeps JUCE's classic light look, which the artwork is drawn to sit beside.
+class SonavelSkin final : public juce::LookAndFeel_V2
 {
 public:
     static constexpr juce::uint32 gold = 0xFFB8955B;
+    static constexpr juce::uint32 valueHighlight = 0x8AEDA634;
 
     SonavelSkin();
 
@@ -18,6 +20,9 @@ public:
     void drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
                            float sliderPos, float minSliderPos, float maxSliderPos,
                            juce::Slider::SliderStyle style, juce::Slider& slider) override;
+
+    juce::Button* createSliderButton (juce::Slider& slider, bool isIncrement) override;
+    juce::Label* createSliderTextBox (juce::Slider& slider) override;
 
     void drawDocumentWindowTitleBar (juce::DocumentWindow& window, juce::Graphics& g, int w, int h,
                                      int titleSpaceX, int titleSpaceW, const juce::Image* icon,

@@ -1,5 +1,7 @@
 #include "PictureCatalog.h"
 #include "SonavelSkin.h"
+#include "SpinnerButton.h"
+#include "SpinnerLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +87,7 @@ TEST (SonavelSkin, HorizontalSlidersShowTheStripPictureOfTheirValue)
 TEST (SonavelSkin, OtherSliderStylesKeepTheDefaultLook)
 {
     SonavelSkin skin;
-    juce::LookAndFeel_V4 plain;
+    juce::LookAndFeel_V2 plain;
 
     for (auto style : { juce::Slider::LinearVertical, juce::Slider::LinearBar })
     {
@@ -112,4 +114,174 @@ TEST (SonavelSkin, TooltipsAreTranslucentGold)
 {
     SonavelSkin skin;
     EXPECT_EQ (skin.findColour (juce::TooltipWindow::backgroundColourId).getARGB(), 0xCCB8955Bu);
+}
+
+namespace
+{
+    // A value box as the EQ calculator sets one up.
+    struct ValueBox
+    {
+        explicit ValueBox (SonavelSkin& skin)
+        {
+            slider.setLookAndFeel (&skin);
+            slider.setTooltip ("Type or spin the desired frequency value...");
+            slider.setRange (40.0, 280.0, 1.0);
+            slider.setSliderStyle (juce::Slider::IncDecButtons);
+            slider.setTextBoxStyle (juce::Slider::TextBoxLeft, false, 55, 27);
+            slider.setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0x83C7B183));
+            slider.setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xFFC7B183));
+            slider.setBounds (382, 260, 80, 26);
+            slider.setValue (100.0);
+        }
+
+        ~ValueBox() { slider.setLookAndFeel (nullptr); }
+
+        template <typename Child>
+        std::vector<Child*> children()
+        {
+            std::vector<Child*> found;
+            for (auto* child : slider.getChildren())
+                if (auto* c = dynamic_cast<Child*> (child))
+                    found.push_back (c);
+            return found;
+        }
+
+        juce::Slider slider;
+    };
+
+    juce::Image drawButton (SpinnerButton& button, bool over, bool down)
+    {
+        juce::Image image (juce::Image::ARGB, button.getWidth(), button.getHeight(), true);
+        juce::Graphics g (image);
+        button.paintButton (g, over, down);
+        return image;
+    }
+}
+
+TEST (SonavelSkin, ValueBoxesAreDigitOnlySpinnerLabelsSetUpFromTheirSlider)
+{
+    SonavelSkin skin;
+
+    for (auto style : { juce::Slider::IncDecButtons, juce::Slider::LinearBar })
+    {
+        juce::Slider slider (style, juce::Slider::TextBoxLeft);
+        slider.setTooltip ("Type or spin the desired Q value...");
+        slider.setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xFF102030));
+        slider.setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xFFF0E0D0));
+        slider.setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xFFC7B183));
+        slider.setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0x83C7B183));
+
+        std::unique_ptr<juce::Label> box (skin.createSliderTextBox (slider));
+        const bool bar = style == juce::Slider::LinearBar;
+
+        ASSERT_NE (dynamic_cast<SpinnerLabel*> (box.get()), nullptr);
+        EXPECT_EQ (box->getName(), "n");
+        EXPECT_EQ (box->getText(), "");
+        EXPECT_EQ (box->getJustificationType(), juce::Justification (juce::Justification::centred));
+        EXPECT_EQ (box->getTooltip(), "Type or spin the desired Q value...");
+        EXPECT_EQ (box->findColour (juce::Label::textColourId).getARGB(), 0xFF102030u);
+        EXPECT_EQ (box->findColour (juce::Label::backgroundColourId).getARGB(), bar ? 0u : 0xFFF0E0D0u);
+        EXPECT_EQ (box->findColour (juce::Label::outlineColourId).getARGB(), 0xFFC7B183u);
+        EXPECT_EQ (box->findColour (juce::TextEditor::textColourId).getARGB(), 0xFF102030u);
+        EXPECT_EQ (box->findColour (juce::TextEditor::backgroundColourId),
+                   juce::Colour (0xFFF0E0D0).withAlpha (bar ? 0.7f : 1.0f));
+        EXPECT_EQ (box->findColour (juce::TextEditor::outlineColourId).getARGB(), 0xFFC7B183u);
+        EXPECT_EQ (box->findColour (juce::TextEditor::highlightColourId).getARGB(), 0x8AEDA634u) << "not the slider's own";
+    }
+}
+
+TEST (SonavelSkin, ValueBoxesShowDarkDigitsOnALightBoxOverTheArtwork)
+{
+    SonavelSkin skin;
+    const auto text = skin.findColour (juce::Slider::textBoxTextColourId);
+    const auto box = skin.findColour (juce::Slider::textBoxBackgroundColourId);
+
+    EXPECT_LT (text.getPerceivedBrightness(), 0.3f);
+    EXPECT_GT (box.getPerceivedBrightness(), 0.9f);
+    EXPECT_EQ (box.getAlpha(), 255);
+}
+
+TEST (SonavelSkin, SpinnerButtonsTakeNoKeyboardFocus)
+{
+    SonavelSkin skin;
+    juce::Slider slider (juce::Slider::IncDecButtons, juce::Slider::TextBoxLeft);
+
+    for (bool increment : { true, false })
+    {
+        std::unique_ptr<juce::Button> button (skin.createSliderButton (slider, increment));
+        ASSERT_NE (dynamic_cast<SpinnerButton*> (button.get()), nullptr);
+        EXPECT_FALSE (button->getWantsKeyboardFocus());
+    }
+}
+
+TEST (SonavelSkin, ASpinnerSlidersBoxExplainsTheSliderAndItsButtonsExplainThemselves)
+{
+    SonavelSkin skin;
+    ValueBox box (skin);
+
+    const auto labels = box.children<SpinnerLabel>();
+    const auto buttons = box.children<SpinnerButton>();
+    ASSERT_EQ (labels.size(), 1u);
+    ASSERT_EQ (buttons.size(), 2u);
+
+    EXPECT_EQ (labels[0]->getTooltip(), "Type or spin the desired frequency value...");
+    EXPECT_EQ (labels[0]->getText(), "100");
+    for (auto* button : buttons)
+        EXPECT_EQ (button->getTooltip(),
+                   "Click, or drag horizontally, to adjust the value. Hold the Alt key for fine-grain adjustments.");
+}
+
+TEST (SonavelSkin, AValueBoxBeingEditedStartsAllSelectedAndTakesAtMostThreeDigits)
+{
+    SonavelSkin skin;
+    ValueBox box (skin);
+    box.slider.showTextBox();
+
+    auto* editor = box.children<SpinnerLabel>().at (0)->getCurrentTextEditor();
+    ASSERT_NE (editor, nullptr);
+    EXPECT_EQ (editor->getHighlightedRegion(), juce::Range<int> (0, 3));
+    EXPECT_EQ (editor->getTooltip(), "Type or spin the desired frequency value...");
+
+    editor->keyPressed (juce::KeyPress ('2', 0, '2'));
+    EXPECT_EQ (editor->getText(), "2");
+
+    for (auto refused : { 'a', '.', '-', ' ' })
+        editor->keyPressed (juce::KeyPress (refused, 0, refused));
+    EXPECT_EQ (editor->getText(), "2");
+
+    editor->insertTextAtCaret ("5x0");
+    EXPECT_EQ (editor->getText(), "250");
+
+    editor->keyPressed (juce::KeyPress ('7', 0, '7'));
+    editor->insertTextAtCaret ("12");
+    EXPECT_EQ (editor->getText(), "250");
+
+    box.slider.hideTextBox (false);
+    EXPECT_EQ (box.slider.getValue(), 250.0);
+}
+
+TEST (SonavelSkin, ASpinnerArrowFillsItsButtonWithItsProportionsAndBrightensWhenUsed)
+{
+    SpinnerButton up (true);
+    SpinnerButton down (false);
+    up.setSize (40, 20);
+    down.setSize (40, 20);
+
+    const auto idle = drawButton (up, false, false);
+    juce::Rectangle<int> drawn;
+    for (int y = 0; y < idle.getHeight(); ++y)
+        for (int x = 0; x < idle.getWidth(); ++x)
+            if (idle.getPixelAt (x, y).getAlpha() != 0)
+                drawn = drawn.isEmpty() ? juce::Rectangle<int> (x, y, 1, 1) : drawn.getUnion ({ x, y, 1, 1 });
+
+    EXPECT_EQ (drawn, juce::Rectangle<int> (3, 0, 34, 20));
+
+    // The pictures are opaque: the opacity shows in the alpha of the middle of the arrow.
+    EXPECT_NEAR (idle.getPixelAt (20, 10).getAlpha(), 0.8 * 255, 2.0);
+    EXPECT_NEAR (drawButton (up, true, false).getPixelAt (20, 10).getAlpha(), 0.95 * 255, 2.0);
+    EXPECT_EQ (drawButton (up, true, true).getPixelAt (20, 10).getAlpha(), 255);
+
+    const auto upDown = drawButton (up, false, true);
+    const auto downDown = drawButton (down, false, true);
+    EXPECT_NE (upDown.getPixelAt (20, 3), downDown.getPixelAt (20, 3)) << "up and down look alike";
 }

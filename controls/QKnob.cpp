@@ -1,0 +1,6 @@
+#include "QKnob.h"
+
+QKnob::QKnob (const juce::String& componentName)
+    : StepKnob (componentName, PictureCatalog::qKnobFrame)
+{
+}
