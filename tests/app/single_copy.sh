@@ -29,7 +29,8 @@ make_user() {
         mkdir -p -m 700 "$work/$1/run"
     fi
 }
-# run_as USER [ARGS...]: the program with that user's folders, in the background.
+# run_as USER: the program with that user's folders, in the background; its output goes to
+# $last_output.
 run_as() {
     local user=$1 runtime=()
     if [ -d "$work/$user/run" ]; then
@@ -37,7 +38,8 @@ run_as() {
     else
         runtime=(-u XDG_RUNTIME_DIR)
     fi
-    env "${runtime[@]}" HOME="$work/$user/home" "$app" >"$work/$user/out-$RANDOM.txt" 2>&1 &
+    last_output=$work/$user/output-${#pids[@]}.txt
+    env "${runtime[@]}" HOME="$work/$user/home" "$app" >"$last_output" 2>&1 &
     pids+=($!)
 }
 log_of() { echo "$work/$1/home/.config/KORVEN Sonavel/KORVEN Sonavel.txt"; }
@@ -90,7 +92,7 @@ run_as anna
 wait_for_exit "${pids[-1]}"
 check "a second copy of the same user exits with code 0" test $? -eq 0
 check "it opens no window" test "$(window_count)" -eq 2
-check "it says why on standard error" grep -q "already running" "$(ls -t "$work"/anna/out-*.txt | head -n 1)"
+check "it says why on standard error" grep -q "already running" "$last_output"
 check "the running copy hears of it and logs that it comes to the front" \
     wait_for_log_line anna "Another copy was started: bringing the window to the front."
 check "the running copy's log has no second header" \
