@@ -7,6 +7,7 @@
 class BrisaMainWindow;
 class SonavelStateMachine;
 class SonavelSkin;
+class UserInstanceLock;
 
 class BrisaSpeakerApp final : public juce::JUCEApplication
 {
@@ -19,12 +20,16 @@ public:
 
     const juce::String getApplicationName() override { return "KORVEN Sonavel"; }
     const juce::String getApplicationVersion() override { return "v.1.0.36"; }
-    bool moreThanOneInstanceAllowed() override { return false; }
+
+    // JUCE's single-instance lock is machine-wide; ours (UserInstanceLock) is per user and is
+    // taken in initialise, so JUCE's is switched off.
+    bool moreThanOneInstanceAllowed() override { return true; }
 
 private:
     // One per process: the framework's current logger points at it between initialise and shutdown.
     static std::unique_ptr<juce::FileLogger> fileLogger;
 
+    std::unique_ptr<UserInstanceLock> instanceLock;
     std::unique_ptr<BrisaMainWindow> mainWindow;
     std::unique_ptr<SonavelStateMachine> stateMachine;
     std::unique_ptr<SonavelSkin> skin;

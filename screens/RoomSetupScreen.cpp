@@ -35,7 +35,25 @@ RoomSetupScreen::RoomSetupScreen()
                                             { p.normal, p.gold, p.gold }, true, nullptr);
     }
 
+    roomLayout = std::make_unique<RoomLayoutWidget>();
+    addAndMakeVisible (*roomLayout);
+
     setSize (screenWidth, screenHeight);
+
+    // The diagram lights a paragraph together with its markers, so it hears the mouse come and
+    // go over every paragraph; paragraph 1 is (a).
+    for (auto& button : adviceButtons)
+        button->addMouseListener (roomLayout.get(), false);
+
+    for (size_t i = 0; i < adviceButtons.size(); ++i)
+        roomLayout->setAdviceButton ((int) i + 1, adviceButtons[i].get());
+}
+
+// The diagram goes before the paragraphs do: none of them may keep calling it.
+RoomSetupScreen::~RoomSetupScreen()
+{
+    for (auto& button : adviceButtons)
+        button->removeMouseListener (roomLayout.get());
 }
 
 void RoomSetupScreen::resized()
@@ -44,4 +62,6 @@ void RoomSetupScreen::resized()
 
     for (size_t i = 0; i < adviceButtons.size(); ++i)
         adviceButtons[i]->setBounds (paragraphs[i].bounds);
+
+    roomLayout->setBounds (18, 144, 463, 577);
 }

@@ -1,4 +1,5 @@
 #include "ComponentSearch.h"
+#include "PeerMouse.h"
 #include "PictureCatalog.h"
 #include "RoomSetupScreen.h"
 #include "SonavelRoomAnalysisScreen.h"
@@ -103,6 +104,48 @@ TEST (WizardScreens, RoomSetupShowsSevenAdviceParagraphsUnscaled)
         EXPECT_EQ (screen.getAdviceButton (i)->getWidth(), picture.width) << picture.name;
         EXPECT_EQ (screen.getAdviceButton (i)->getHeight(), picture.height) << picture.name;
     }
+}
+
+TEST (WizardScreens, RoomSetupDiagramLightsWithTheParagraphsUnderTheMouse)
+{
+    RoomSetupScreen screen;
+    auto& diagram = screen.getRoomLayout();
+    EXPECT_EQ (diagram.getBounds(), juce::Rectangle<int> (18, 144, 463, 577));
+    EXPECT_EQ (diagram.getParentComponent(), &screen);
+
+    if (! PeerMouse::hasDisplay())
+        GTEST_SKIP() << "needs a display for the window the mouse moves over";
+
+    const auto litMarkers = [&] {
+        std::vector<int> lit;
+        for (int m = 0; m < RoomLayoutWidget::numMarkers; ++m)
+            if (diagram.getMarker (m).getToggleState())
+                lit.push_back (m);
+        return lit;
+    };
+
+    PeerMouse mouse (screen);
+
+    mouse.moveTo (*screen.getAdviceButton (2));
+    EXPECT_EQ (litMarkers(), (std::vector<int> { 2, 3 }));
+    EXPECT_TRUE (screen.getAdviceButton (2)->getToggleState());
+
+    mouse.moveTo (*screen.getAdviceButton (3));
+    EXPECT_EQ (litMarkers(), (std::vector<int> { 4 }));
+    EXPECT_FALSE (screen.getAdviceButton (2)->getToggleState());
+
+    mouse.moveTo (diagram.getMarker (0));
+    EXPECT_TRUE (screen.getAdviceButton (0)->getToggleState()) << "the (a) marker lights paragraph (a)";
+    EXPECT_FALSE (screen.getAdviceButton (3)->getToggleState());
+
+    mouse.moveTo (*screen.getAdviceButton (6));
+    EXPECT_EQ (litMarkers(), (std::vector<int> { 7 }));
+    EXPECT_FALSE (screen.getAdviceButton (0)->getToggleState());
+
+    mouse.moveOutside();
+    EXPECT_TRUE (litMarkers().empty());
+    for (int i = 0; i < RoomSetupScreen::numAdviceButtons; ++i)
+        EXPECT_FALSE (screen.getAdviceButton (i)->getToggleState()) << "paragraph " << i;
 }
 
 TEST (WizardScreens, StepFiveLocksNextAndBackWhileTheLevelTestLoops)

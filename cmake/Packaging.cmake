@@ -1,0 +1,66 @@
+# Installing like a desktop program: the binary in bin/, a menu entry in share/applications and
+# the icon in the hicolor theme, where desktops look for them; `cpack -G DEB` wraps the same
+# files in a Debian package. scripts/package-check proves the package on a clean Debian.
+
+include(GNUInstallDirs)
+
+set(SONAVEL_PACKAGE_NAME korven-sonavel)   # the binary's, the menu entry's and the icon's name
+
+install(TARGETS KorvenSonavel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The icon is drawn once as SVG and rendered at the sizes desktops ask for most, so that none
+# of them has to scale a bitmap; the SVG itself serves every other size.
+set(icon_svg ${PROJECT_SOURCE_DIR}/artwork/icon/korvenSonavelIcon.svg)
+set(icon_dir ${PROJECT_BINARY_DIR}/icons)
+set(icon_pngs)
+foreach(size 16 24 32 48 64 128 256)
+    set(png ${icon_dir}/${size}/${SONAVEL_PACKAGE_NAME}.png)
+    add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${icon_dir}/${size}
+        COMMAND ${RSVG_CONVERT} --width ${size} --height ${size} --output ${png} ${icon_svg}
+        DEPENDS ${icon_svg}
+        COMMENT "Rendering the ${size} px icon"
+        VERBATIM)
+    list(APPEND icon_pngs ${png})
+    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(sonavel_icons ALL DEPENDS ${icon_pngs})
+install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${SONAVEL_PACKAGE_NAME}.svg)
+
+# JUCE names its windows' X class after the application, so docks match them to this entry.
+# JUCE sends no start-up notification: with StartupNotify the pointer would spin for a while.
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/${SONAVEL_PACKAGE_NAME}.desktop @ONLY CONTENT
+"[Desktop Entry]
+Type=Application
+Version=1.4
+Name=KORVEN Sonavel
+GenericName=Room Tuning Assistant
+Comment=Place a pair of studio monitors in your room, measure the room and tune their rear-panel EQ
+Exec=${SONAVEL_PACKAGE_NAME}
+Icon=${SONAVEL_PACKAGE_NAME}
+Terminal=false
+Categories=AudioVideo;Audio;
+Keywords=speakers;monitors;room;measurement;acoustics;EQ;
+StartupNotify=false
+StartupWMClass=KORVEN Sonavel
+")
+install(FILES ${PROJECT_BINARY_DIR}/${SONAVEL_PACKAGE_NAME}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The Debian package. dpkg-shlibdeps finds the libraries the binary links; JUCE opens the X
+# libraries itself at run time and reads fonts.conf to find fonts, so those are named here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ${SONAVEL_PACKAGE_NAME})
+set(CPACK_PACKAGE_VENDOR KORVEN)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "room-tuning assistant for a pair of studio monitors")
+set(CPACK_PACKAGE_DESCRIPTION "KORVEN Sonavel leads you through placing a pair of studio monitors in your room, plays test noise to set the level, measures the room's low-frequency response through a measurement microphone and shows which rear-panel EQ setting evens it out.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "KORVEN Sonavel developers <sonavel@korven.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libx11-6, libxext6, libxcursor1, libxinerama1, libxrandr2, libxrender1, fontconfig-config, fonts-dejavu-core")
+include(CPack)

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The real program under X: one copy per user and session. Copies with their own home and
+# runtime folders each open a window side by side; a second copy in the same ones opens none,
+# exits with code 0 and wakes the first; without a runtime folder the lock lies in the config
+# folder. usage: single_copy.sh PATH_TO_PROGRAM
+set -uo pipefail
+
+app=$1
+title="KORVEN Sonavel v.1.0.36"
+failures=0
+pids=()
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+
+work=$(mktemp -d)
+cleanup() { for p in "${pids[@]}"; do kill -INT "$p" 2>/dev/null; done; rm -rf "$work"; }
+trap cleanup EXIT
+
+if ! xdpyinfo >/dev/null 2>&1; then
+    echo "no X display (DISPLAY=${DISPLAY:-}); scripts/test starts one"
+    exit 1
+fi
+
+# A user: a home of their own and, unless told "none", a runtime folder of their own.
+make_user() {
+    mkdir -p "$work/$1/home"
+    if [ "${2:-}" != none ]; then
+        mkdir -p -m 700 "$work/$1/run"
+    fi
+}
+# run_as USER: the program with that user's folders, in the background; its output goes to
+# $last_output.
+run_as() {
+    local user=$1 runtime=()
+    if [ -d "$work/$user/run" ]; then
+        runtime=(XDG_RUNTIME_DIR="$work/$user/run")
+    else
+        runtime=(-u XDG_RUNTIME_DIR)
+    fi
+    last_output=$work/$user/output-${#pids[@]}.txt
+    env "${runtime[@]}" HOME="$work/$user/home" "$app" >"$last_output" 2>&1 &
+    pids+=($!)
+}
+log_of() { echo "$work/$1/home/.config/KORVEN Sonavel/KORVEN Sonavel.txt"; }
+
+# Only this script's own copies count: a person's copy may be open on the same display.
+window_count() {
+    local w p q
+    for w in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
+        p=$(xdotool getwindowpid "$w" 2>/dev/null)
+        for q in "${pids[@]}"; do
+            if [ "$p" = "$q" ]; then echo "$w"; fi
+        done
+    done | wc -l
+}
+wait_for_windows() {
+    for _ in $(seq 150); do
+        [ "$(window_count)" -eq "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_for_exit() {
+    local pid=$1
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+        sleep 0.1
+    done
+    return 124
+}
+wait_for_log_line() {
+    for _ in $(seq 50); do
+        grep -q -x -F "$2" <(tr -d '\r' < "$(log_of "$1")" 2>/dev/null) && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# --- two users side by side ------------------------------------------------------------------
+make_user anna
+make_user ben
+run_as anna
+anna=${pids[-1]}
+wait_for_windows 1 || fail "the first user's copy opens its window"
+run_as ben
+ben=${pids[-1]}
+check "a second user's copy opens a window beside the first user's" wait_for_windows 2
+
+# --- the same user again ---------------------------------------------------------------------
+run_as anna
+wait_for_exit "${pids[-1]}"
+check "a second copy of the same user exits with code 0" test $? -eq 0
+check "it opens no window" test "$(window_count)" -eq 2
+check "it says why on standard error" grep -q "already running" "$last_output"
+check "the running copy hears of it and logs that it comes to the front" \
+    wait_for_log_line anna "Another copy was started: bringing the window to the front."
+check "the running copy's log has no second header" \
+    test "$(tr -d '\r' < "$(log_of anna)" | grep -c -x "$title")" -eq 1
+check "the lock lies in the runtime folder" test -e "$work/anna/run/KORVEN Sonavel.lock"
+
+# --- without a runtime folder the lock lies in the config folder -----------------------------
+make_user carl none
+run_as carl
+carl=${pids[-1]}
+wait_for_windows 3 || fail "a copy without a runtime folder opens its window"
+run_as carl
+wait_for_exit "${pids[-1]}"
+check "its second copy exits with code 0 too" test $? -eq 0
+check "and opens no window" test "$(window_count)" -eq 3
+check "the lock lies in the config folder" test -e "$work/carl/home/.config/KORVEN Sonavel/KORVEN Sonavel.lock"
+
+# --- the lock goes with the copy -------------------------------------------------------------
+for p in "$anna" "$ben" "$carl"; do
+    kill -INT "$p"
+    wait_for_exit "$p" >/dev/null
+done
+check "every window is closed" wait_for_windows 0
+run_as anna
+check "once the first copy has ended, the same user starts a new one" wait_for_windows 1
+check "the FIFO of the copy that ended was replaced by the new copy's" test -p "$work/anna/run/KORVEN Sonavel.wake"
+
+echo "single copy: $failures check(s) failed"
+exit $((failures > 0))
