@@ -7,14 +7,19 @@ StepFive::StepFive()
     noiseButton = makeImageButton ({}, "Click to generate a test noise...", std::nullopt,
                                    { Picture::noiseButtonNormal, Picture::noiseButtonOver, Picture::noiseButtonDown },
                                    true, this);
+    levelProgress = std::make_unique<SpeakerMeasureProgress> ("NOISE MEASUREMENT");
+    addAndMakeVisible (*levelProgress);
+
     noiseButton->setClickingTogglesState (true);
     setSize (screenWidth, screenHeight);
+    levelProgress->setDuration (3000);
 }
 
 void StepFive::resized()
 {
     WizardScreen::resized();
     noiseButton->setBounds (590, 293, 256, 49);
+    levelProgress->setBounds (33, 287, 560, 208);
 }
 
 void StepFive::buttonClicked (juce::Button* button)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SpeakerMeasureProgress.h"
 #include "WizardScreen.h"
 
 // State 5: test noise on demand, so the person can set the playback level. The wizard runs the
@@ -20,8 +21,10 @@ public:
     void endLevelTest();
 
     juce::ImageButton& getNoiseButton() const { return *noiseButton; }
+    SpeakerMeasureProgress& getLevelProgress() const { return *levelProgress; }
 
 private:
     bool levelTestRunning = false;
     std::unique_ptr<juce::ImageButton> noiseButton;
+    std::unique_ptr<SpeakerMeasureProgress> levelProgress;
 };

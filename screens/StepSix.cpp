@@ -1,5 +1,6 @@
 #include "StepSix.h"
 
+#include "EQCalculatorPopup.h"
 #include "SonavelAudioEngine.h"
 
 namespace
@@ -26,17 +27,26 @@ StepSix::StepSix()
     leftButton = makeSpeakerToggle ("Left", "Measure the left speaker...");
     bothButton = makeSpeakerToggle ("Both", "Measure both speakers...");
     rightButton = makeSpeakerToggle ("Right", "Measure the right speaker...");
+    leftProgress = makeProgress();
+    rightProgress = makeProgress();
 
     graphView = std::make_unique<GraphView>();
     addAndMakeVisible (*graphView);
     graphView->setName ("GraphView");
 
+    bothProgress = makeProgress();
     eqCalculatorButton = makeImageButton ("EQ Calculator", "Open the EQ Calculator...", juce::String ("new button"),
                                           { Picture::eqCalculatorButtonNormal, Picture::eqCalculatorButtonOver,
                                             Picture::eqCalculatorButtonDown },
                                           true, this);
 
     leftButton->setToggleState (true, juce::sendNotification);
+
+    // Each strip runs under its speaker while the engine measures it.
+    leftProgress->addTriggerMessage ("MEASURING LEFT SPEAKER...");
+    rightProgress->addTriggerMessage ("MEASURING RIGHT SPEAKER...");
+    bothProgress->addTriggerMessage ("MEASURE BOTH SPEAKERS...");
+
     graphView->setFrequencyScale ({ 20, 50, 100, 200, 500 }, 20.0f, 500.0f);
     setSize (screenWidth, screenHeight);
 }
@@ -51,6 +61,13 @@ std::unique_ptr<juce::ImageButton> StepSix::makeSpeakerToggle (const juce::Strin
     return toggle;
 }
 
+std::unique_ptr<ProgressSlider> StepSix::makeProgress()
+{
+    auto progress = std::make_unique<ProgressSlider>();
+    addChildComponent (*progress);
+    return progress;
+}
+
 void StepSix::resized()
 {
     WizardScreen::resized();
@@ -59,6 +76,9 @@ void StepSix::resized()
     leftButton->setBounds (312, 256, 23, 21);
     bothButton->setBounds (572, 256, 23, 21);
     rightButton->setBounds (828, 256, 23, 21);
+    leftProgress->setBounds (98, 454, 281, 9);
+    bothProgress->setBounds (358, 454, 281, 9);
+    rightProgress->setBounds (618, 454, 281, 9);
     graphView->setBounds (77, 491, 862, 178);
     eqCalculatorButton->setBounds (22, 704, 95, 24);
 }
@@ -69,6 +89,8 @@ void StepSix::buttonClicked (juce::Button* button)
         sendStateRequest (requestAction);
     else if (button == holdButton.get())
         graphView->holdResponse();
+    else if (button == eqCalculatorButton.get())
+        showEqCalculator (this);
     else
         WizardScreen::buttonClicked (button);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphView.h"
+#include "ProgressSlider.h"
 #include "WizardScreen.h"
 
 // State 6: choose a speaker, measure, compare with a held curve; Finish ends the program.
@@ -28,11 +29,15 @@ public:
     juce::ImageButton& getBothButton() const { return *bothButton; }
     juce::ImageButton& getRightButton() const { return *rightButton; }
     GraphView& getGraph() const { return *graphView; }
+    ProgressSlider& getLeftProgress() const { return *leftProgress; }
+    ProgressSlider& getBothProgress() const { return *bothProgress; }
+    ProgressSlider& getRightProgress() const { return *rightProgress; }
 
 private:
     void setControlsEnabled (bool enabled);
 
     std::unique_ptr<juce::ImageButton> makeSpeakerToggle (const juce::String& name, const juce::String& tooltip);
+    std::unique_ptr<ProgressSlider> makeProgress();
 
     bool lastMeasurementValid = false;
     std::unique_ptr<juce::ImageButton> measureButton;
@@ -40,6 +45,9 @@ private:
     std::unique_ptr<juce::ImageButton> leftButton;
     std::unique_ptr<juce::ImageButton> bothButton;
     std::unique_ptr<juce::ImageButton> rightButton;
+    std::unique_ptr<ProgressSlider> leftProgress;
+    std::unique_ptr<ProgressSlider> rightProgress;
     std::unique_ptr<GraphView> graphView;
+    std::unique_ptr<ProgressSlider> bothProgress;
     std::unique_ptr<juce::ImageButton> eqCalculatorButton;
 };

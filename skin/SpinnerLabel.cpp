@@ -12,7 +12,9 @@ juce::TextEditor* SpinnerLabel::createEditorComponent()
     if (editor != nullptr)
     {
         editor->setSelectAllWhenFocused (true);
-        editor->setInputRestrictions (3, "0123456789");
+        // The point lets a typed 2.6 reach the slider, which rounds it to its interval, instead of
+        // turning it into 26.
+        editor->setInputRestrictions (3, "0123456789.");
         editor->setTooltip (getTooltip());
     }
 

@@ -2,7 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-// The value box of a slider: its editor takes at most three digits and starts with all selected.
+// The value box of a slider: its editor takes at most three characters of a number (digits and a
+// decimal point) and starts with all selected.
 class SpinnerLabel final : public juce::Label
 {
 public:

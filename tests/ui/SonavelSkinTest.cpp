@@ -231,7 +231,7 @@ TEST (SonavelSkin, ASpinnerSlidersBoxExplainsTheSliderAndItsButtonsExplainThemse
                    "Click, or drag horizontally, to adjust the value. Hold the Alt key for fine-grain adjustments.");
 }
 
-TEST (SonavelSkin, AValueBoxBeingEditedStartsAllSelectedAndTakesAtMostThreeDigits)
+TEST (SonavelSkin, AValueBoxBeingEditedStartsAllSelectedAndTakesAtMostThreeCharactersOfANumber)
 {
     SonavelSkin skin;
     ValueBox box (skin);
@@ -245,7 +245,7 @@ TEST (SonavelSkin, AValueBoxBeingEditedStartsAllSelectedAndTakesAtMostThreeDigit
     editor->keyPressed (juce::KeyPress ('2', 0, '2'));
     EXPECT_EQ (editor->getText(), "2");
 
-    for (auto refused : { 'a', '.', '-', ' ' })
+    for (auto refused : { 'a', '-', ' ', '+' })
         editor->keyPressed (juce::KeyPress (refused, 0, refused));
     EXPECT_EQ (editor->getText(), "2");
 
@@ -258,6 +258,17 @@ TEST (SonavelSkin, AValueBoxBeingEditedStartsAllSelectedAndTakesAtMostThreeDigit
 
     box.slider.hideTextBox (false);
     EXPECT_EQ (box.slider.getValue(), 250.0);
+
+    // A decimal point is taken, so that a typed 41.6 is rounded by the slider and not read as 416.
+    box.slider.showTextBox();
+    editor = box.children<SpinnerLabel>().at (0)->getCurrentTextEditor();
+    ASSERT_NE (editor, nullptr);
+    editor->insertTextAtCaret ("41.6");
+    EXPECT_EQ (editor->getText(), "41.");
+    editor->setText ("");
+    editor->insertTextAtCaret ("4.6");
+    box.slider.hideTextBox (false);
+    EXPECT_EQ (box.slider.getValue(), 40.0) << "4.6 lies below the range and is limited to it";
 }
 
 TEST (SonavelSkin, ASpinnerArrowFillsItsButtonWithItsProportionsAndBrightensWhenUsed)

@@ -1,0 +1,127 @@
+#include "EQCalculatorPopup.h"
+
+#include "MeasurementRecord.h"
+#include "PictureCatalog.h"
+#include "SonavelAudioEngine.h"
+#include "TempDlg.h"
+
+EQCalculatorPopup::EQCalculatorPopup()
+{
+    settingsWidget = std::make_unique<SonavelSpeakerSettingWidget>();
+    addAndMakeVisible (*settingsWidget);
+
+    qSpinner = makeSpinner ("Type or spin the desired Q value...", 1.0, 6.0);
+    frequencySpinner = makeSpinner ("Type or spin the desired frequency value...", 40.0, 280.0);
+    depthSpinner = makeSpinner ("Type or spin the desired depth value...", 1.0, 6.0);
+
+    graph = std::make_unique<GraphView>();
+    addAndMakeVisible (*graph);
+    graph->setName ("GraphView");
+
+    background = PictureCatalog::get (Picture::eqCalculatorBackground);
+
+    for (auto* spinner : { qSpinner.get(), frequencySpinner.get(), depthSpinner.get() })
+        spinner->setIncDecButtonsMode (juce::Slider::incDecButtonsDraggable_AutoDirection);
+
+    settingsWidget->addKnobListener (this);
+    graph->setFrequencyScale ({ 20, 50, 100, 200, 300 }, 20.0f, 300.0f);
+    updateGraph (true);
+    setSize (contentWidth, contentHeight);
+}
+
+EQCalculatorPopup::~EQCalculatorPopup() = default;
+
+std::unique_ptr<juce::Slider> EQCalculatorPopup::makeSpinner (const juce::String& tooltip, double minimum, double maximum)
+{
+    auto spinner = std::make_unique<juce::Slider> (juce::String());
+    addAndMakeVisible (*spinner);
+    spinner->setTooltip (tooltip);
+    // Setting the range clamps the box's first value to the range's minimum.
+    spinner->setRange (minimum, maximum, 1.0);
+    spinner->setSliderStyle (juce::Slider::IncDecButtons);
+    spinner->setTextBoxStyle (juce::Slider::TextBoxLeft, false, 55, 27);
+    spinner->setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0x83C7B183));
+    spinner->setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xFFC7B183));
+    spinner->addListener (this);
+    return spinner;
+}
+
+void EQCalculatorPopup::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colour (0xFFFFFFFF));
+    g.drawImage (background, juce::Rectangle<float> (0.0f, 0.0f, (float) contentWidth, (float) contentHeight));
+}
+
+void EQCalculatorPopup::resized()
+{
+    settingsWidget->setBounds (226, 160, 368, 88);
+    qSpinner->setBounds (250, 260, 80, 26);
+    frequencySpinner->setBounds (382, 260, 80, 26);
+    depthSpinner->setBounds (502, 260, 80, 26);
+    graph->setBounds (111, 322, 609, 176);
+}
+
+void EQCalculatorPopup::sliderValueChanged (juce::Slider* slider)
+{
+    // Both directions set values without notification, so a change never comes back to its origin.
+    if (slider->getParentComponent() == this)
+    {
+        settingsWidget->setSettings ({ (int32_t) qSpinner->getValue(), (int32_t) frequencySpinner->getValue(),
+                                       (int32_t) depthSpinner->getValue() },
+                                     false);
+    }
+    else if (slider->getParentComponent() == settingsWidget.get())
+    {
+        const auto settings = settingsWidget->getSettings();
+        qSpinner->setValue (settings.qSetting, juce::dontSendNotification);
+        frequencySpinner->setValue (settings.frequencyHz, juce::dontSendNotification);
+        depthSpinner->setValue (settings.depthSetting, juce::dontSendNotification);
+    }
+
+    updateGraph (false);
+}
+
+void EQCalculatorPopup::updateGraph (bool force)
+{
+    const auto settings = settingsWidget->getSettings();
+
+    if (! force && settings == lastSettings)
+        return;
+
+    lastSettings = settings;
+
+    juce::Array<float> curve;
+    juce::Array<float> axis;
+    SonavelAudioEngine::getInstance()->computeEqCurve (curve, settings.frequencyHz, settings.qSetting,
+                                                       settings.depthSetting, axis);
+
+    // Without memory for the curve the engine hands back nothing: show no curve rather than a stale one.
+    if (curve.size() < MeasurementRecord::numValues)
+    {
+        graph->setResponse (nullptr, nullptr, false);
+        return;
+    }
+
+    MeasurementRecord record;
+    record.setContents (settings.frequencyHz, settings.qSetting, settings.depthSetting, curve.getRawDataPointer());
+    graph->setResponse (&record, &axis, true);
+}
+
+int showEqCalculator (juce::Component* parent)
+{
+    TempDlg dialog ({}, juce::Colour (0xFF000000), true, true);
+    auto calculator = std::make_unique<EQCalculatorPopup>();
+
+    dialog.setContentNonOwned (calculator.get(), true);
+    dialog.centreAroundComponent (parent, dialog.getWidth(), dialog.getHeight());
+    dialog.setResizable (false, false);
+    dialog.setTitleBarHeight (20);
+    // The window, title bar included, is as tall as the calculator: its bottom strip is cut off.
+    dialog.setSize (dialog.getWidth(), calculator->getHeight());
+
+    const int result = dialog.runModalLoop();
+
+    dialog.clearContentComponent();
+    calculator.reset();
+    return result;
+}

@@ -1,0 +1,6 @@
+#include "TempDlg.h"
+
+void TempDlg::closeButtonPressed()
+{
+    setVisible (false);
+}
