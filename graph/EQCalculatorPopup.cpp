@@ -89,6 +89,7 @@ void EQCalculatorPopup::updateGraph (bool force)
         return;
 
     lastSettings = settings;
+    ++curveUpdates;
 
     juce::Array<float> curve;
     juce::Array<float> axis;
@@ -113,11 +114,13 @@ int showEqCalculator (juce::Component* parent)
     auto calculator = std::make_unique<EQCalculatorPopup>();
 
     dialog.setContentNonOwned (calculator.get(), true);
-    dialog.centreAroundComponent (parent, dialog.getWidth(), dialog.getHeight());
     dialog.setResizable (false, false);
     dialog.setTitleBarHeight (20);
-    // The window, title bar included, is as tall as the calculator: its bottom strip is cut off.
-    dialog.setSize (dialog.getWidth(), calculator->getHeight());
+    // The window, title bar included, is as tall as the calculator's picture, so the picture's
+    // bottom strip is cut off. (The content has been stretched by the title bar change already.)
+    dialog.setSize (dialog.getWidth(), EQCalculatorPopup::contentHeight);
+    // Centred once its final size is known, so that it really sits in the middle of the parent.
+    dialog.centreAroundComponent (parent, dialog.getWidth(), dialog.getHeight());
 
     const int result = dialog.runModalLoop();
 

@@ -35,10 +35,14 @@ public:
     GraphView& getGraph() const { return *graph; }
     EqSettings getLastSettings() const { return lastSettings; }
 
+    // How many times the curve has been computed and handed to the graph.
+    int getNumCurveUpdates() const { return curveUpdates; }
+
 private:
     std::unique_ptr<juce::Slider> makeSpinner (const juce::String& tooltip, double minimum, double maximum);
 
     EqSettings lastSettings;
+    int curveUpdates = 0;
     std::unique_ptr<SonavelSpeakerSettingWidget> settingsWidget;
     std::unique_ptr<juce::Slider> qSpinner;
     std::unique_ptr<juce::Slider> frequencySpinner;

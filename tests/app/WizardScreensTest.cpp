@@ -2,6 +2,7 @@
 #include "PeerMouse.h"
 #include "PictureCatalog.h"
 #include "RoomSetupScreen.h"
+#include "SonavelAudioEngine.h"
 #include "SonavelRoomAnalysisScreen.h"
 #include "SonavelSpeakerHeightScreen.h"
 #include "SonavelSplashScreen.h"
@@ -156,15 +157,19 @@ TEST (WizardScreens, StepFiveLocksNextAndBackWhileTheLevelTestLoops)
     EXPECT_EQ (screen.getNoiseButton().getBounds(), juce::Rectangle<int> (590, 293, 256, 49));
     EXPECT_TRUE (screen.getNoiseButton().getClickingTogglesState());
 
+    EXPECT_EQ (screen.getLevelProgress().getBounds(), juce::Rectangle<int> (33, 287, 560, 208));
+
     EXPECT_FALSE (screen.isLevelTestRunning());
     screen.beginLevelTest();
     EXPECT_TRUE (screen.isLevelTestRunning());
+    EXPECT_TRUE (screen.getNoiseButton().getToggleState()) << "TEST TONE looks on while passes follow";
     EXPECT_FALSE (findButton (screen, "Next")->isEnabled());
     EXPECT_FALSE (findButton (screen, "Back")->isEnabled());
 
     // Switching off only stops further passes: the buttons stay locked until the pass ends.
     screen.clearLevelTestRunning();
     EXPECT_FALSE (screen.isLevelTestRunning());
+    EXPECT_FALSE (screen.getNoiseButton().getToggleState());
     EXPECT_FALSE (findButton (screen, "Next")->isEnabled());
 
     screen.endLevelTest();
@@ -199,4 +204,45 @@ TEST (WizardScreens, StepSixHasFinishMeasureHoldAndOneSpeakerToggleOn)
     EXPECT_FALSE (screen.isLeftSelected());
     EXPECT_FALSE (screen.getBothButton().getToggleState());
     expectBackgroundAt (screen, Picture::stepSixBackground, -13, -2);
+}
+
+TEST (WizardScreens, StepSixShowsTheStripOfTheSpeakerTheEngineMeasuresOverItsGraph)
+{
+    StepSix screen;
+    EXPECT_EQ (screen.getGraph().getBounds(), juce::Rectangle<int> (77, 491, 862, 178));
+    EXPECT_EQ (screen.getGraph().getName(), "GraphView");
+    EXPECT_EQ (screen.getGraph().xToFrequency (0), 20);
+    EXPECT_EQ (screen.getGraph().xToFrequency (862), 500);
+
+    ProgressSlider* strips[] = { &screen.getLeftProgress(), &screen.getBothProgress(), &screen.getRightProgress() };
+    const juce::Rectangle<int> places[] = { { 98, 454, 281, 9 }, { 358, 454, 281, 9 }, { 618, 454, 281, 9 } };
+    const char* announcements[] = { "MEASURING LEFT SPEAKER...", "MEASURE BOTH SPEAKERS...", "MEASURING RIGHT SPEAKER..." };
+
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ (strips[i]->getBounds(), places[i]);
+        EXPECT_FALSE (strips[i]->isVisible());
+    }
+
+    auto* engine = SonavelAudioEngine::getInstance();
+
+    for (int measured = 0; measured < 3; ++measured)
+    {
+        engine->sendActionMessage (announcements[measured]);
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ (strips[i]->isVisible(), i == measured) << announcements[measured] << ", strip " << i;
+
+        engine->sendActionMessage ("finishMeasure");
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        EXPECT_FALSE (strips[measured]->isVisible());
+    }
+
+    engine->sendActionMessage ("MEASURING OUTPUT LEVEL...");
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    for (auto* strip : strips)
+        EXPECT_FALSE (strip->isVisible()) << "step five's level test runs no strip here";
+
+    SonavelAudioEngine::deleteInstance();
 }
