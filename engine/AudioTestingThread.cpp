@@ -55,6 +55,8 @@ void AudioTestingThread::run()
     juce::Logger::writeToLog ("AudioTestingThread running...");
 
     status = statusFailed;
+    outcome = MeasurementOutcome::none;
+    captureClipped = false;
     int32_t frequencyHz = 0;
     int32_t qSetting = 0;
     int32_t depthSetting = 0;
@@ -63,6 +65,7 @@ void AudioTestingThread::run()
 
     if (threadShouldExit())
     {
+        outcome = MeasurementOutcome::stopped;
         std::free (workBuffer);
         return;
     }
@@ -81,6 +84,7 @@ void AudioTestingThread::run()
     if (workBuffer == nullptr)
     {
         status = statusOutOfMemory;
+        outcome = MeasurementOutcome::outOfMemory;
     }
     else
     {
@@ -91,11 +95,14 @@ void AudioTestingThread::run()
             status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
                                      frequencyHz, qSetting, depthSetting, unusedOutput, false);
             errorText = state.errorText;
+            outcome = state.outcome;
+            captureClipped = status == statusOk && state.captureClipped();
         }
         catch (...)
         {
             juce::Logger::writeToLog ("Caught an exception running the test!");
             status = statusFailed;
+            outcome = MeasurementOutcome::streamStopped;
             errorText = nullptr;
         }
     }
@@ -114,8 +121,19 @@ void AudioTestingThread::run()
     if (status == statusOk)
     {
         juce::Logger::writeToLog ("Setting settings with test results.");
-        const juce::ScopedLock lock (recordLock);
-        record->setContents (frequencyHz, qSetting, depthSetting, workBuffer);
+        {
+            const juce::ScopedLock lock (recordLock);
+            record->setContents (frequencyHz, qSetting, depthSetting, workBuffer);
+        }
+
+        if (frequencyHz == 0)
+            juce::Logger::writeToLog ("Recommended notch: none");
+        else
+            juce::Logger::writeToLog ("Recommended notch: FREQ " + juce::String (frequencyHz) + " Hz, Q "
+                                      + juce::String (qSetting) + ", DEPTH " + juce::String (depthSetting));
+
+        if (captureClipped)
+            juce::Logger::writeToLog ("Input clipped: the microphone reached full scale; turn its gain down and measure again.");
     }
 
     juce::Logger::writeToLog ("Freeing buffers.");

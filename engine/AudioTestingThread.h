@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MeasurementOutcome.h"
 #include "MeasurementRecord.h"
 
 #include <juce_events/juce_events.h>
@@ -22,6 +23,10 @@ public:
     // The status of the last run (a MeasurementStatus); statusFailed until a run has ended.
     int32_t getStatus() const { return status.load(); }
 
+    // Why the last run ended as it did, and whether its kept block reached full scale.
+    MeasurementOutcome getOutcome() const { return outcome.load(); }
+    bool wasCaptureClipped() const { return captureClipped.load(); }
+
     // True once run has sent "finishMeasure", i.e. the thread is about to end by itself.
     bool hasFinishedRun() const { return finishedRun.load(); }
 
@@ -36,6 +41,8 @@ private:
     int32_t mode;
     MeasurementRecord* record;
     std::atomic<bool> finishedRun { false };
+    std::atomic<MeasurementOutcome> outcome { MeasurementOutcome::none };
+    std::atomic<bool> captureClipped { false };
 
     JUCE_DECLARE_NON_COPYABLE (AudioTestingThread)
 };

@@ -124,6 +124,19 @@ bool SonavelAudioEngine::hasValidResults() const
            && measurementThread->getStatus() == statusOk;
 }
 
+MeasurementOutcome SonavelAudioEngine::getLastOutcome() const
+{
+    if (measurementThread == nullptr || measurementThread->isThreadRunning())
+        return MeasurementOutcome::none;
+
+    return measurementThread->getOutcome();
+}
+
+bool SonavelAudioEngine::wasLastCaptureClipped() const
+{
+    return getLastOutcome() == MeasurementOutcome::ok && measurementThread->wasCaptureClipped();
+}
+
 MeasurementRecord* SonavelAudioEngine::getResults()
 {
     return isTestRunning() ? nullptr : &record;

@@ -28,6 +28,11 @@ public:
     bool isTestRunning() const;
     bool hasValidResults() const;
 
+    // Why the last measurement ended as it did (none while one runs or before the first), and
+    // whether its kept block reached full scale.
+    MeasurementOutcome getLastOutcome() const;
+    bool wasLastCaptureClipped() const;
+
     // The last measured response; null while a measurement runs.
     MeasurementRecord* getResults();
 

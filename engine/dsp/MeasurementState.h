@@ -2,6 +2,7 @@
 
 #include "CallbackContext.h"
 #include "DftAnalyzer.h"
+#include "MeasurementOutcome.h"
 #include "NoiseSource.h"
 #include "SpectrumArray.h"
 #include "StereoFrame.h"
@@ -83,6 +84,14 @@ public:
 
     // Why the last run failed, for the log; a static text, null after a run that succeeded.
     const char* errorText = nullptr;
+    MeasurementOutcome outcome = MeasurementOutcome::none;
+
+    // The largest magnitude of a microphone sample in the kept block(s).
+    float keptPeak = 0.0f;
+
+    // A converter stores at most its largest code: a 16-bit one tops out at 32767 / 32768.
+    static constexpr float fullScale = 0.9999f;
+    bool captureClipped() const { return keptPeak >= fullScale; }
 
     bool portAudioInitialised = false;
 

@@ -22,10 +22,11 @@ namespace
                                         "restart the program to measure again";
 
     // Every return after the claim goes through here: nothing of the run is left open or allocated.
-    int32_t finish (MeasurementState& state, int32_t status, const char* why)
+    int32_t finish (MeasurementState& state, int32_t status, MeasurementOutcome outcome, const char* why)
     {
         state.abandonStream();
         state.releaseCaptureBuffers();
+        state.outcome = outcome;
         state.errorText = why;
         return status;
     }
@@ -119,7 +120,10 @@ void pollCapture (MeasurementState& state)
                 float* destination = state.analysisInput + state.capturesSaved * state.blockLength;
 
                 for (int32_t i = 0; i < state.blockLength; ++i)
+                {
                     destination[i] = capturedSample (state.captureBuffer[i], state.channelSelector);
+                    state.keptPeak = std::max (state.keptPeak, std::abs (state.captureBuffer[i].left));
+                }
 
                 ++state.capturesSaved;
             }
@@ -148,30 +152,36 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.capturesSaved = 0;
     state.dataForFFT = false;
     state.errorText = nullptr;
+    state.outcome = MeasurementOutcome::none;
+    state.keptPeak = 0.0f;
 
     if (MeasurementState::isAudioGivenUp())
-        return finish (state, statusAudioError, givenUpText);
+        return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
 
     if (! state.claimAudio())
-        return finish (state, MeasurementState::isAudioGivenUp() ? statusAudioError : statusFailed,
-                       MeasurementState::isAudioGivenUp() ? givenUpText : "stopped while another test held the audio devices");
+    {
+        if (MeasurementState::isAudioGivenUp())
+            return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
+
+        return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped while another test held the audio devices");
+    }
 
     Pa_Terminate();
     const PaError initError = Pa_Initialize();
 
     if (initError != paNoError)
-        return finish (state, statusAudioError, Pa_GetErrorText (initError));
+        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (initError));
 
     state.portAudioInitialised = true;
 
     if (! fillStreamParameters (state))
-        return finish (state, statusAudioError, "no default audio input or output device");
+        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, "no default audio input or output device");
 
     if (! state.allocateCaptureBuffers()
         || ! state.raw.allocate (state.blockLength)
         || ! state.smoothed.allocate (state.blockLength)
         || ! state.dft.setup (state.blockLength, state.sampleRate))
-        return finish (state, statusOutOfMemory, "out of memory");
+        return finish (state, statusOutOfMemory, MeasurementOutcome::outOfMemory, "out of memory");
 
     auto& context = state.callbackContext;
     context.noise = &state.noiseSource;
@@ -192,7 +202,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (openError != paNoError)
     {
         state.stream = nullptr;
-        return finish (state, statusAudioError, Pa_GetErrorText (openError));
+        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (openError));
     }
 
     state.noiseSource.prepare (channelSelector);
@@ -201,7 +211,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     const PaError startError = Pa_StartStream (state.stream);
 
     if (startError != paNoError)
-        return finish (state, statusAudioError, Pa_GetErrorText (startError));
+        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (startError));
 
     state.lastWarmUpPass = std::max (state.lastWarmUpPass,
                                      warmUpPassesFor (Pa_GetStreamInfo (state.stream), state.sampleRate, state.blockLength));
@@ -217,7 +227,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         if (asksToExit (state))
         {
             endStreamFromCallback (state);
-            return finish (state, statusFailed, "stopped on request");
+            return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
         }
 
         const int32_t callbacks = context.callbacksRun.load (std::memory_order_relaxed);
@@ -227,36 +237,36 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         if (msWithoutCallback >= stallLimitMs)
         {
             state.giveUpStream();
-            return finish (state, statusFailed, "the audio stream stalled: its sound server stopped answering");
+            return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
         }
 
         Pa_Sleep (pollIntervalMs);
     }
 
     if (active < 0)
-        return finish (state, statusFailed, Pa_GetErrorText (active));
+        return finish (state, statusFailed, MeasurementOutcome::streamStopped, Pa_GetErrorText (active));
 
     const PaError closeError = Pa_CloseStream (state.stream);
     state.stream = nullptr;
 
     if (closeError != paNoError)
-        return finish (state, statusCloseError, Pa_GetErrorText (closeError));
+        return finish (state, statusCloseError, MeasurementOutcome::streamStopped, Pa_GetErrorText (closeError));
 
     if (levelOnly)
-        return finish (state, statusOk, nullptr);
+        return finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 
     if (! state.dataForFFT)
-        return finish (state, statusFailed, "the stream ended before a block was kept");
+        return finish (state, statusFailed, MeasurementOutcome::streamStopped, "the stream ended before a block was kept");
 
     // The analysis takes a while; a thread that is leaving has no use for it.
     if (asksToExit (state))
-        return finish (state, statusFailed, "stopped on request");
+        return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
 
     if (! analyseBlock (state.dft, state.analysisInput, state.raw, state.smoothed))
-        return finish (state, statusFailed, "the captured block gave no response (silence?)");
+        return finish (state, statusFailed, MeasurementOutcome::silence, "the captured block gave no response (silence?)");
 
     if (result == nullptr)
-        return finish (state, statusOk, nullptr);
+        return finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 
     for (int32_t i = 0; i < state.blockLength; ++i)
         result[i] = state.smoothed.point (i).magnitude;
@@ -268,5 +278,5 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     thirdOutput = notch.depthSetting;
     floatOutput = 0.0f;
 
-    return finish (state, statusOk, nullptr);
+    return finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 }

@@ -1,0 +1,15 @@
+#pragma once
+
+// Why a run ended as it did, in the terms a person measuring can act on. The status code stays
+// what it is; this only tells the causes apart that share one.
+enum class MeasurementOutcome
+{
+    none,           // nothing has run yet
+    ok,             // the noise played and, for a measurement, a response was stored
+    noAudioDevice,  // PortAudio could not start, or there is no default input or output device
+    audioGivenUp,   // the sound server stopped answering; only a restart brings the audio back
+    streamStopped,  // the stream failed, or ended before a block was kept, or would not close
+    silence,        // the kept block held no signal: the analysis could not give a response
+    outOfMemory,
+    stopped         // asked to stop, e.g. because the program is closing
+};
