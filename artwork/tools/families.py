@@ -120,7 +120,8 @@ def knob_frame(kind, frame):
 def knob_strip():
     """The rear-panel strip behind the three knobs, each shown at its lowest setting."""
     width, height = 366, 86
-    body = [knob_defs(), f'<rect width="{width}" height="{height}" fill="#0C0C0D"/>']
+    # The gaps between the knobs carry the knobs' own shading, so no seam shows at their edges.
+    body = [knob_defs(), f'<rect width="{width}" height="{height}" fill="url(#panel)"/>']
     for x, kind in ((0, "Q"), (123, "FREQ"), (246, "DEPTH")):
         body.append(f'<g transform="translate({x} 0)">{knob_group(kind, -SWEEP)}</g>')
     for x in (120.5, 243.5):
