@@ -130,6 +130,9 @@ namespace
         { "freqKnobFrame30", 118, 86, false },
         { "freqKnobFrame31", 118, 86, false },
         { "freqKnobFrame32", 118, 86, false },
+        { "suggestionButtonNormal", 172, 26, true },
+        { "suggestionButtonOver", 172, 26, true },
+        { "suggestionButtonDown", 172, 26, true },
     } };
 
     struct Bytes

@@ -125,6 +125,9 @@ enum class Picture
     freqKnobFrame30,
     freqKnobFrame31,
     freqKnobFrame32,
+    suggestionButtonNormal,
+    suggestionButtonOver,
+    suggestionButtonDown,
     count
 };
 

@@ -231,6 +231,7 @@ TEST (ButtonFaces, NormalOverAndDownLookDifferent)
         { Picture::measureButtonNormal, Picture::measureButtonOver, Picture::measureButtonDown },
         { Picture::holdButtonNormal, Picture::holdButtonOver, Picture::holdButtonDown },
         { Picture::eqCalculatorButtonNormal, Picture::eqCalculatorButtonOver, Picture::eqCalculatorButtonDown },
+        { Picture::suggestionButtonNormal, Picture::suggestionButtonOver, Picture::suggestionButtonDown },
     };
     for (const auto& button : faces)
         for (int a = 0; a < 3; ++a)
