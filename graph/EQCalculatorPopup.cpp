@@ -20,6 +20,17 @@ EQCalculatorPopup::EQCalculatorPopup()
 
     background = PictureCatalog::get (Picture::eqCalculatorBackground);
 
+    suggestionButton = std::make_unique<juce::ImageButton> ("Suggestion");
+    addChildComponent (*suggestionButton);
+    suggestionButton->setTooltip ("Dial in the setting suggested by the last measurement...");
+    const auto none = juce::Colour (0x00000000);
+    suggestionButton->setImages (false, true, true,
+                                 PictureCatalog::get (Picture::suggestionButtonNormal), 1.0f, none,
+                                 PictureCatalog::get (Picture::suggestionButtonOver), 1.0f, none,
+                                 PictureCatalog::get (Picture::suggestionButtonDown), 1.0f, none, 0.0f);
+    suggestionButton->onClick = [this] { dialSuggestion(); };
+    suggestionButton->setVisible (recommendedSetting().has_value());
+
     for (auto* spinner : { qSpinner.get(), frequencySpinner.get(), depthSpinner.get() })
         spinner->setIncDecButtonsMode (juce::Slider::incDecButtonsDraggable_AutoDirection);
 
@@ -50,6 +61,17 @@ void EQCalculatorPopup::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xFFFFFFFF));
     g.drawImage (background, juce::Rectangle<float> (0.0f, 0.0f, (float) contentWidth, (float) contentHeight));
+
+    // The gold trace's legend, beside the picture's own legend of the blue curve.
+    if (graph->hasPredictedResponse())
+    {
+        g.setColour (juce::Colour (GraphView::predictedColour));
+        g.fillRect (juce::Rectangle<float> (550.0f, 532.0f, 22.0f, 3.0f));
+        g.setColour (juce::Colour (0xFF5A5A5A));
+        // The picture's 11-px text, in JUCE's measure (ascent plus descent) of the same typeface.
+        g.setFont (juce::Font (12.8f));
+        g.drawText ("Predicted room response", 578, 526, 148, 14, juce::Justification::centredLeft);
+    }
 }
 
 void EQCalculatorPopup::resized()
@@ -59,6 +81,7 @@ void EQCalculatorPopup::resized()
     frequencySpinner->setBounds (382, 260, 80, 26);
     depthSpinner->setBounds (502, 260, 80, 26);
     graph->setBounds (111, 322, 609, 176);
+    suggestionButton->setBounds (32, 146, 172, 26);
 }
 
 void EQCalculatorPopup::sliderValueChanged (juce::Slider* slider)
@@ -106,6 +129,64 @@ void EQCalculatorPopup::updateGraph (bool force)
     MeasurementRecord record;
     record.setContents (settings.frequencyHz, settings.qSetting, settings.depthSetting, curve.getRawDataPointer());
     graph->setResponse (&record, &axis, true);
+    updatePrediction (curve, axis);
+}
+
+std::optional<EqSettings> EQCalculatorPopup::recommendedSetting()
+{
+    auto* engine = SonavelAudioEngine::getInstance();
+    const auto* results = engine->hasValidResults() ? engine->getResults() : nullptr;
+
+    if (results == nullptr || results->frequencyHz == 0)
+        return std::nullopt;
+
+    return EqSettings { results->qSetting, results->frequencyHz, results->depthSetting };
+}
+
+void EQCalculatorPopup::updatePrediction (const juce::Array<float>& curve, const juce::Array<float>& curveAxis)
+{
+    auto* engine = SonavelAudioEngine::getInstance();
+    const auto* measured = engine->hasValidResults() ? engine->getResults() : nullptr;
+
+    if (measured == nullptr || curve.size() < 2)
+    {
+        graph->setPredictedResponse ({}, {});
+        return;
+    }
+
+    // Both are dB / 20, so they add. The curve is read at each measured frequency, between its
+    // own finer steps; the graph stops at 300 Hz, so nothing much above it is worked out.
+    const auto& axis = engine->getFrequencyAxis();
+    const auto curveStep = curveAxis[1];
+    juce::Array<float> predicted, predictedAxis;
+
+    for (int i = 0; i < axis.size() && axis[i] <= 320.0f; ++i)
+    {
+        const auto position = axis[i] / curveStep;
+        const auto below = juce::jmin (static_cast<int> (position), curve.size() - 2);
+        const auto fraction = position - static_cast<float> (below);
+        const auto notch = curve[below] + fraction * (curve[below + 1] - curve[below]);
+
+        predicted.add (measured->valueAt (i) + notch);
+        predictedAxis.add (axis[i]);
+    }
+
+    graph->setPredictedResponse (predicted, predictedAxis);
+    repaint();
+}
+
+void EQCalculatorPopup::dialSuggestion()
+{
+    const auto suggestion = recommendedSetting();
+
+    if (! suggestion)
+        return;
+
+    settingsWidget->setSettings (*suggestion, false);
+    qSpinner->setValue (suggestion->qSetting, juce::dontSendNotification);
+    frequencySpinner->setValue (suggestion->frequencyHz, juce::dontSendNotification);
+    depthSpinner->setValue (suggestion->depthSetting, juce::dontSendNotification);
+    updateGraph (false);
 }
 
 int showEqCalculator (juce::Component* parent)

@@ -7,6 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <optional>
 
 // The EQ calculator's content: the rear-panel knobs and three value boxes kept in step, and the
 // curve of the notch they dial in. A preview only: nothing is handed back to the caller.
@@ -38,7 +39,17 @@ public:
     // How many times the curve has been computed and handed to the graph.
     int getNumCurveUpdates() const { return curveUpdates; }
 
+    // Shown only when the last measurement recommends a notch: dials the knobs and boxes to it.
+    juce::ImageButton& getSuggestionButton() const { return *suggestionButton; }
+
+    // The recommendation of the engine's last valid measurement, if it recommends a notch.
+    static std::optional<EqSettings> recommendedSetting();
+
 private:
+    // The room as measured last, with the previewed notch added: a gold trace beneath the curve.
+    void updatePrediction (const juce::Array<float>& curve, const juce::Array<float>& curveAxis);
+    void dialSuggestion();
+
     std::unique_ptr<juce::Slider> makeSpinner (const juce::String& tooltip, double minimum, double maximum);
 
     EqSettings lastSettings;
@@ -49,6 +60,7 @@ private:
     std::unique_ptr<juce::Slider> depthSpinner;
     std::unique_ptr<GraphView> graph;
     juce::Image background;
+    std::unique_ptr<juce::ImageButton> suggestionButton;
 
     JUCE_DECLARE_NON_COPYABLE (EQCalculatorPopup)
 };

@@ -103,6 +103,22 @@ void GraphView::holdResponse()
     repaint();
 }
 
+void GraphView::setPredictedResponse (const juce::Array<float>& values, const juce::Array<float>& frequencyAxis)
+{
+    predictedTrace = values;
+    predictedFrequencies = frequencyAxis;
+    repaint();
+}
+
+void GraphView::setNotice (const juce::String& text)
+{
+    if (text == notice)
+        return;
+
+    notice = text;
+    repaint();
+}
+
 float GraphView::frequencyToX (int frequencyHz) const
 {
     if (frequencyHz < static_cast<int> (minFrequency) || frequencyHz > static_cast<int> (maxFrequency))
@@ -136,7 +152,7 @@ juce::String GraphView::formatReadout (int x, int y) const
     return juce::String::formatted ("%.2fdB at %dhz", static_cast<double> (level), xToFrequency (x));
 }
 
-juce::Path GraphView::tracePath (const juce::Array<float>& trace) const
+juce::Path GraphView::tracePath (const juce::Array<float>& trace, const juce::Array<float>& axis) const
 {
     const auto mid = static_cast<float> (getHeight()) * 0.5f;
     const auto lastGridFrequency = gridFrequencies.isEmpty() ? 0 : gridFrequencies.getLast();
@@ -147,7 +163,7 @@ juce::Path GraphView::tracePath (const juce::Array<float>& trace) const
 
     for (int i = 0; i < trace.size();)
     {
-        const auto frequencyHz = static_cast<int> (frequencies[i]);
+        const auto frequencyHz = static_cast<int> (axis[i]);
 
         if (frequencyHz > lastGridFrequency)
             break;
@@ -179,15 +195,44 @@ void GraphView::paint (juce::Graphics& g)
 
     if (! previousTrace.isEmpty())
     {
-        g.setColour (juce::Colour (0xFFD4145A).withAlpha (0.9f));
-        g.strokePath (tracePath (previousTrace), stroke);
+        g.setColour (juce::Colour (heldColour));
+        g.strokePath (tracePath (previousTrace, frequencies), stroke);
+    }
+
+    if (! predictedTrace.isEmpty())
+    {
+        g.setColour (juce::Colour (predictedColour));
+        g.strokePath (tracePath (predictedTrace, predictedFrequencies), stroke);
     }
 
     if (hasResponse && ! currentTrace.isEmpty())
     {
-        g.setColour (juce::Colour (0xFF0000FF).withAlpha (0.9f));
-        g.strokePath (tracePath (currentTrace), stroke);
+        g.setColour (juce::Colour (currentColour));
+        g.strokePath (tracePath (currentTrace, frequencies), stroke);
     }
+
+    if (notice.isNotEmpty())
+        paintNotice (g);
+}
+
+void GraphView::paintNotice (juce::Graphics& g) const
+{
+    // Dark grey on a white card with the house's gold edge: never in a curve's colour, and
+    // readable over the grid lines.
+    juce::AttributedString text;
+    text.setJustification (juce::Justification::centred);
+    text.append (notice, juce::Font (15.0f, juce::Font::bold), juce::Colour (0xFF4A4A4A));
+
+    juce::TextLayout layout;
+    layout.createLayout (text, juce::jmin (600.0f, static_cast<float> (getWidth()) - 80.0f));
+
+    const auto card = juce::Rectangle<float> (layout.getWidth() + 32.0f, layout.getHeight() + 20.0f)
+                          .withCentre (getLocalBounds().toFloat().getCentre());
+    g.setColour (juce::Colours::white.withAlpha (0.94f));
+    g.fillRoundedRectangle (card, 4.0f);
+    g.setColour (juce::Colour (0xFFB8955B));
+    g.drawRoundedRectangle (card.reduced (0.5f), 4.0f, 1.0f);
+    layout.draw (g, card.reduced (16.0f, 10.0f));
 }
 
 void GraphView::resized()

@@ -38,6 +38,21 @@ public:
     // The current trace becomes the held one, drawn beneath any later response.
     void holdResponse();
 
+    // A gold trace beneath the current one, on an axis of its own: what the room would look like
+    // with the previewed notch. Empty values remove it.
+    void setPredictedResponse (const juce::Array<float>& values, const juce::Array<float>& frequencyAxis);
+    bool hasPredictedResponse() const { return ! predictedTrace.isEmpty(); }
+    const juce::Array<float>& getPredictedResponse() const { return predictedTrace; }
+    const juce::Array<float>& getPredictedFrequencies() const { return predictedFrequencies; }
+
+    // A short sentence across the middle, e.g. why there is no curve; empty for none.
+    void setNotice (const juce::String& text);
+    const juce::String& getNotice() const { return notice; }
+
+    static constexpr juce::uint32 currentColour = 0xE60000FF;
+    static constexpr juce::uint32 heldColour = 0xE6D4145A;
+    static constexpr juce::uint32 predictedColour = 0xE6B8955B;
+
     // -1 outside the scale.
     float frequencyToX (int frequencyHz) const;
     int xToFrequency (int x) const;
@@ -50,7 +65,8 @@ private:
     void mouseHovered (int x, int y) override;
     void mouseMovedAwayFromPoint() override;
 
-    juce::Path tracePath (const juce::Array<float>& trace) const;
+    juce::Path tracePath (const juce::Array<float>& trace, const juce::Array<float>& axis) const;
+    void paintNotice (juce::Graphics& g) const;
 
     juce::Array<float> currentTrace;
     juce::Array<float> previousTrace;
@@ -61,4 +77,7 @@ private:
     float minFrequency = 0.0f;
     float maxFrequency = 0.0f;
     juce::Array<int> gridFrequencies;
+    juce::Array<float> predictedTrace;
+    juce::Array<float> predictedFrequencies;
+    juce::String notice;
 };

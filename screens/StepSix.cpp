@@ -40,6 +40,10 @@ StepSix::StepSix()
                                             Picture::eqCalculatorButtonDown },
                                           true, this);
 
+    // What the last measurement means, in the free footer band between the buttons.
+    notes = std::make_unique<MeasurementNotes>();
+    addAndMakeVisible (*notes);
+
     leftButton->setToggleState (true, juce::sendNotification);
 
     // Each strip runs under its speaker while the engine measures it.
@@ -81,6 +85,7 @@ void StepSix::resized()
     rightProgress->setBounds (618, 454, 281, 9);
     graphView->setBounds (77, 491, 862, 178);
     eqCalculatorButton->setBounds (22, 704, 95, 24);
+    notes->setBounds (132, 700, 656, 34);
 }
 
 void StepSix::buttonClicked (juce::Button* button)
@@ -106,6 +111,8 @@ void StepSix::beginMeasurement()
 {
     setControlsEnabled (false);
     graphView->setResponse (nullptr, nullptr, false);
+    graphView->setNotice ({});
+    notes->clear();
     lastMeasurementValid = false;
 }
 
@@ -115,7 +122,19 @@ void StepSix::endMeasurement()
     auto* engine = SonavelAudioEngine::getInstance();
     lastMeasurementValid = engine->hasValidResults();
     const auto& axis = engine->getFrequencyAxis();
-    graphView->setResponse (engine->getResults(), &axis, lastMeasurementValid);
+    auto* results = engine->getResults();
+    graphView->setResponse (results, &axis, lastMeasurementValid);
+
+    if (lastMeasurementValid && results != nullptr)
+    {
+        notes->showSuggestion ({ results->qSetting, results->frequencyHz, results->depthSetting });
+        notes->showClipWarning (engine->wasLastCaptureClipped());
+    }
+    else
+    {
+        graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome()));
+    }
+
     repaint();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphView.h"
+#include "MeasurementNotes.h"
 #include "ProgressSlider.h"
 #include "WizardScreen.h"
 
@@ -29,6 +30,7 @@ public:
     juce::ImageButton& getBothButton() const { return *bothButton; }
     juce::ImageButton& getRightButton() const { return *rightButton; }
     GraphView& getGraph() const { return *graphView; }
+    MeasurementNotes& getNotes() const { return *notes; }
     ProgressSlider& getLeftProgress() const { return *leftProgress; }
     ProgressSlider& getBothProgress() const { return *bothProgress; }
     ProgressSlider& getRightProgress() const { return *rightProgress; }
@@ -50,4 +52,5 @@ private:
     std::unique_ptr<GraphView> graphView;
     std::unique_ptr<ProgressSlider> bothProgress;
     std::unique_ptr<juce::ImageButton> eqCalculatorButton;
+    std::unique_ptr<MeasurementNotes> notes;
 };
