@@ -55,16 +55,16 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome)
     switch (outcome)
     {
         case MeasurementOutcome::noAudioDevice:
-            return "No sound device or sound server was found. Connect the audio interface, make it the default "
+            return "No sound device or sound server was found: connect the audio interface, make it the default "
                    "input and output, and measure again.";
         case MeasurementOutcome::audioGivenUp:
-            return "The sound server stopped answering. Restart KORVEN Sonavel to measure again.";
+            return "The sound server stopped answering: restart KORVEN Sonavel to measure again.";
         case MeasurementOutcome::streamStopped:
-            return "The audio stream stopped before the measurement was complete. Measure again.";
+            return "The audio stream stopped before the measurement was complete: measure again.";
         case MeasurementOutcome::silence:
-            return "The microphone recorded silence. Check its cable, its phantom power and its gain, then measure again.";
+            return "The microphone recorded silence: check its cable, its phantom power and its gain, then measure again.";
         case MeasurementOutcome::outOfMemory:
-            return "There was not enough memory to measure. Close other programs and measure again.";
+            return "There was not enough memory to measure: close other programs and measure again.";
         case MeasurementOutcome::none:
         case MeasurementOutcome::ok:
         case MeasurementOutcome::stopped:

@@ -245,7 +245,7 @@ TEST (MeasurementNotes, EveryFailureHasASentenceOfItsOwnAndSuccessOrAStopNone)
 
     EXPECT_EQ (sentences.size(), 5);
     EXPECT_FALSE (sentences.contains ({}));
-    EXPECT_TRUE (MeasurementNotes::failureSentence (MeasurementOutcome::audioGivenUp).contains ("Restart"));
+    EXPECT_TRUE (MeasurementNotes::failureSentence (MeasurementOutcome::audioGivenUp).contains ("restart"));
 
     for (auto quiet : { MeasurementOutcome::none, MeasurementOutcome::ok, MeasurementOutcome::stopped })
         EXPECT_TRUE (MeasurementNotes::failureSentence (quiet).isEmpty());
