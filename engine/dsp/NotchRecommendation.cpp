@@ -21,11 +21,55 @@ namespace
     // it is; without this it would be offered for bumps well below the gentlest cut.
     constexpr float maximumCutPerExcess = 2.0f;
 
+    // One block of noise scatters the level of a single analysis bin by about 5.6 dB (a Rayleigh
+    // magnitude in dB); the smoothing averages the bins of a window 0.23 of its frequency wide, so
+    // a smoothed level scatters by about 5.6 / sqrt(bins in that window): 2.9 dB at 40 Hz, 1.2 dB
+    // at 280 Hz. A bump counts only where it stands this many scatters above the band's median.
+    // Calibrated on measurements of flat and moded virtual rooms: it kept every flat one clear and
+    // caught every 12-dB mode, each by about half a decibel.
+    constexpr float binScatterDb = 5.6f;
+    constexpr float smoothingWidth = 1.1220185f - 0.8912509f;
+    constexpr float scattersAboveMedian = 3.0f;
+    constexpr float smallestBumpDb = 1.0f;
+
     struct BandPoint
     {
         float frequencyHz;
         float value;
     };
+
+    // The frequencies where the response stands out of a single noise block's scatter.
+    std::vector<float> bumpsAboveScatter (const std::vector<BandPoint>& band, float hzPerIndex)
+    {
+        std::vector<float> sorted;
+
+        for (const auto& p : band)
+            sorted.push_back (p.value);
+
+        std::nth_element (sorted.begin(), sorted.begin() + static_cast<long> (sorted.size() / 2), sorted.end());
+        const float medianDb = 20.0f * sorted[sorted.size() / 2];
+        std::vector<float> bumps;
+
+        for (const auto& p : band)
+        {
+            const float binsSmoothed = std::max (smoothingWidth * p.frequencyHz / hzPerIndex, 1.0f);
+            const float needed = std::max (smallestBumpDb, scattersAboveMedian * binScatterDb / std::sqrt (binsSmoothed));
+
+            if (20.0f * p.value - medianDb >= needed)
+                bumps.push_back (p.frequencyHz);
+        }
+
+        return bumps;
+    }
+
+    // A cut is only centred within a sixth of an octave of a bump that stands out.
+    bool nearABump (const std::vector<float>& bumps, float centreHz)
+    {
+        const float halfThird = std::pow (2.0f, 1.0f / 6.0f);
+
+        return std::any_of (bumps.begin(), bumps.end(), [=] (float bump)
+                            { return centreHz >= bump / halfThird && centreHz <= bump * halfThird; });
+    }
 
     double squaredDeviation (const std::vector<BandPoint>& band, const PeakingShape* shape, float centreHz)
     {
@@ -82,6 +126,11 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
     if (band.size() < 3)
         return none;
 
+    const auto bumps = bumpsAboveScatter (band, hzPerIndex);
+
+    if (bumps.empty())
+        return none;
+
     float mean = 0.0f;
 
     for (const auto& p : band)
@@ -101,6 +150,9 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
 
             for (int32_t centre = lowestHz; centre <= highestHz; ++centre)
             {
+                if (! nearABump (bumps, static_cast<float> (centre)))
+                    continue;
+
                 if (cut > maximumCutPerExcess * excessAt (band, mean, static_cast<float> (centre), hzPerIndex))
                     continue;
 
