@@ -96,6 +96,10 @@ void AudioTestingThread::run()
                                      frequencyHz, qSetting, depthSetting, unusedOutput, false);
             errorText = state.errorText;
             outcome = state.outcome;
+
+            if (state.glitchedBuffersSkipped > 0)
+                juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
+                                          + " captured buffer(s) the audio system reported a glitch in.");
             captureClipped = status == statusOk && state.captureClipped();
         }
         catch (...)

@@ -203,6 +203,9 @@ int showEqCalculator (juce::Component* parent)
     // Centred once its final size is known, so that it really sits in the middle of the parent.
     dialog.centreAroundComponent (parent, dialog.getWidth(), dialog.getHeight());
 
+    // Tooltips show only inside the window that owns the tooltip window, so the dialog needs its own.
+    juce::TooltipWindow tooltips (&dialog);
+
     const int result = dialog.runModalLoop();
 
     dialog.clearContentComponent();

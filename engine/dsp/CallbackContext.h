@@ -23,6 +23,12 @@ struct CallbackContext
     int32_t fullBuffersSeen = 0;
     int32_t bufferPass = 0;
 
+    // The audio system reported an overflow or underflow since the last buffer was handed over
+    // (the callback's own), and whether the buffer in the capture buffer came after one
+    // (published together with framesReceived): such a block has a gap or a jump in it.
+    bool glitchPending = false;
+    bool bufferGlitched = false;
+
     // Set by the worker to end the stream from inside: the next callback plays silence and aborts.
     std::atomic<bool> stopRequested { false };
 

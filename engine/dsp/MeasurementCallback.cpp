@@ -5,7 +5,7 @@
 #include <algorithm>
 
 int measurementCallback (const void* input, void* output, unsigned long frameCount,
-                         const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* userData)
+                         const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags statusFlags, void* userData)
 {
     auto& context = *static_cast<CallbackContext*> (userData);
     auto& noise = *context.noise;
@@ -36,6 +36,11 @@ int measurementCallback (const void* input, void* output, unsigned long frameCou
     // passes in the stream's time even when a sound server delivers buffers in bursts.
     const int32_t pass = context.fullBuffersSeen;
 
+    constexpr PaStreamCallbackFlags glitches = paInputUnderflow | paInputOverflow | paOutputUnderflow | paOutputOverflow;
+
+    if ((statusFlags & glitches) != 0)
+        context.glitchPending = true;
+
     if (static_cast<unsigned long> (count) == frameCount)
         ++context.fullBuffersSeen;
 
@@ -45,6 +50,8 @@ int measurementCallback (const void* input, void* output, unsigned long frameCou
         return result;
 
     context.bufferPass = pass;
+    context.bufferGlitched = context.glitchPending;
+    context.glitchPending = false;
 
     const int32_t frames = std::min (count, context.captureCapacity);
     const auto* samples = static_cast<const float*> (input);

@@ -86,6 +86,9 @@ public:
     const char* errorText = nullptr;
     MeasurementOutcome outcome = MeasurementOutcome::none;
 
+    // Buffers past the warm-up left aside because the audio system reported a glitch in them.
+    int32_t glitchedBuffersSkipped = 0;
+
     // The largest magnitude of a microphone sample in the kept block(s).
     float keptPeak = 0.0f;
 

@@ -111,7 +111,12 @@ void pollCapture (MeasurementState& state)
     {
         const int32_t pass = state.capturePass++;
 
-        if (pass > state.lastWarmUpPass)
+        if (pass > state.lastWarmUpPass && context.bufferGlitched && state.capturesSaved < state.capturesKept)
+        {
+            // A block with a gap or a jump in it would give a wrong curve: keep a later one.
+            ++state.glitchedBuffersSkipped;
+        }
+        else if (pass > state.lastWarmUpPass)
         {
             if (state.capturesSaved < state.capturesKept)
             {
@@ -154,6 +159,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.errorText = nullptr;
     state.outcome = MeasurementOutcome::none;
     state.keptPeak = 0.0f;
+    state.glitchedBuffersSkipped = 0;
 
     if (MeasurementState::isAudioGivenUp())
         return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
@@ -193,6 +199,8 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     context.stopRequested.store (false);
     context.fullBuffersSeen = 0;
     context.bufferPass = 0;
+    context.glitchPending = false;
+    context.bufferGlitched = false;
 
     const PaError openError = Pa_OpenStream (&state.stream, &state.inputParameters, &state.outputParameters,
                                              static_cast<double> (state.sampleRate),

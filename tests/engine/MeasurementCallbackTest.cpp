@@ -28,9 +28,9 @@ namespace
                 input[i] = static_cast<float> (i + 1) / 100000.0f;
         }
 
-        int call (unsigned long frames = bufferFrames)
+        int call (unsigned long frames = bufferFrames, PaStreamCallbackFlags flags = 0)
         {
-            return measurementCallback (input.data(), output.data(), frames, nullptr, 0, &context);
+            return measurementCallback (input.data(), output.data(), frames, nullptr, flags, &context);
         }
 
         NoiseSource noise;
@@ -206,4 +206,26 @@ TEST (NoiseSource, SpansTheWholeRangeOfRandUniformly)
     EXPECT_LT (lowest, -0.999f);
     EXPECT_GT (highest, 0.999f);
     EXPECT_NEAR (sum / samples, 0.0, 0.01);
+}
+
+TEST (MeasurementCallback, MarksTheBufferHandedOverAfterAGlitchAlsoWhenTheGlitchedOneWasDropped)
+{
+    CallbackRig rig (1, 1000000);
+
+    rig.call();
+    EXPECT_FALSE (rig.context.bufferGlitched);
+
+    // The worker still holds the first buffer: the glitched one is dropped, the mark waits.
+    rig.call (bufferFrames, paInputOverflow);
+    rig.context.framesReceived = 0;
+    rig.call();
+    EXPECT_TRUE (rig.context.bufferGlitched) << "the gap lies before this buffer";
+
+    rig.context.framesReceived = 0;
+    rig.call();
+    EXPECT_FALSE (rig.context.bufferGlitched);
+
+    rig.context.framesReceived = 0;
+    rig.call (bufferFrames, paOutputUnderflow);
+    EXPECT_TRUE (rig.context.bufferGlitched);
 }

@@ -19,8 +19,10 @@ namespace
         }
 
         // Delivers a full buffer whose every frame holds (left, right) = (pass, 2 * pass + 1).
-        void deliverBuffer (int32_t frames = 16384)
+        void deliverBuffer (int32_t frames = 16384, bool glitched = false)
         {
+            state.callbackContext.bufferGlitched = glitched;
+
             for (int32_t i = 0; i < frames; ++i)
                 state.captureBuffer[i] = { static_cast<float> (delivered), static_cast<float> (2 * delivered + 1) };
 
@@ -155,4 +157,24 @@ TEST (PollCapture, CountsBuffersTheCallbackDroppedAsPasses)
     EXPECT_EQ (rig.state.analysisInput[0], 4.0f) << "the first buffer past the warm-up is kept";
     EXPECT_TRUE (rig.state.dataForFFT);
     EXPECT_NE (printed.find ("CapturePass 4, DataForFFT: false\nSaving data for FFT: 0 of 1"), std::string::npos) << printed;
+}
+
+TEST (PollCapture, LeavesAsideABufferTheAudioSystemReportedAGlitchInAndKeepsTheNext)
+{
+    PollRig rig (1);
+    testing::internal::CaptureStdout();
+
+    for (int pass = 0; pass < 8; ++pass)
+    {
+        // A glitch during the warm-up does not matter; one in the buffer to be kept does, and one
+        // after the keeping does not hold anything up.
+        rig.deliverBuffer (16384, pass == 1 || pass == 3 || pass == 5);
+        pollCapture (rig.state);
+    }
+
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ (rig.state.glitchedBuffersSkipped, 1);
+    EXPECT_EQ (rig.state.capturesSaved, 1);
+    EXPECT_EQ (rig.state.analysisInput[0], 4.0f) << "the buffer after the glitched fourth is kept";
+    EXPECT_TRUE (rig.state.dataForFFT);
 }

@@ -171,6 +171,7 @@ TEST (EqCalculatorDialog, OpensCentredOverItsParentAsTheCalculatorsHeightAndClos
         int titleBar = 0;
         bool resizable = true;
         juce::String contentName;
+        bool ownTooltips = false;
     } seen;
 
     // Looks at the dialog from inside its modal loop, then closes it as a person would.
@@ -185,6 +186,10 @@ TEST (EqCalculatorDialog, OpensCentredOverItsParentAsTheCalculatorsHeightAndClos
                 seen.resizable = dialog->isResizable();
                 seen.content = dialog->getContentComponent()->getBounds();
                 seen.contentName = typeid (*dialog->getContentComponent()).name();
+
+                for (auto* child : dialog->getChildren())
+                    seen.ownTooltips = seen.ownTooltips || dynamic_cast<juce::TooltipWindow*> (child) != nullptr;
+
                 static_cast<juce::Component*> (dialog)->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
             }
     });
@@ -196,6 +201,7 @@ TEST (EqCalculatorDialog, OpensCentredOverItsParentAsTheCalculatorsHeightAndClos
     EXPECT_EQ (seen.bounds.getHeight(), 569);
     EXPECT_EQ (seen.titleBar, 20);
     EXPECT_FALSE (seen.resizable);
+    EXPECT_TRUE (seen.ownTooltips) << "the main window's tooltips do not reach into the dialog";
     EXPECT_EQ (seen.content.getWidth(), 806);
     EXPECT_LT (seen.content.getHeight(), 569) << "the bottom strip of the picture is cut off";
     EXPECT_NEAR (seen.bounds.getCentreX(), parent.getScreenBounds().getCentreX(), 2);

@@ -271,6 +271,40 @@ TEST (SonavelSkin, AValueBoxBeingEditedStartsAllSelectedAndTakesAtMostThreeChara
     EXPECT_EQ (box.slider.getValue(), 40.0) << "4.6 lies below the range and is limited to it";
 }
 
+TEST (SonavelSkin, ARefusedKeyLeavesTheSelectedValueInTheBox)
+{
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+        GTEST_SKIP() << "needs a display for the window the keys go to";
+
+    SonavelSkin skin;
+    ValueBox box (skin);
+    box.slider.setTopLeftPosition (-2000, -2000);   // a real window, out of the pointer's way
+    box.slider.addToDesktop (0);
+    box.slider.setVisible (true);
+    box.slider.showTextBox();
+
+    auto* editor = box.children<SpinnerLabel>().at (0)->getCurrentTextEditor();
+    ASSERT_NE (editor, nullptr);
+    editor->selectAll();
+    editor->grabKeyboardFocus();
+
+    // Through the window, as keys arrive from the keyboard.
+    auto* peer = box.slider.getPeer();
+    ASSERT_NE (peer, nullptr);
+    for (auto refused : { 'x', 'A', '-', ' ' })
+        peer->handleKeyPress (juce::KeyPress (refused, 0, refused));
+
+    EXPECT_EQ (editor->getText(), "100");
+    EXPECT_EQ (editor->getHighlightedRegion(), juce::Range<int> (0, 3)) << "still selected, ready to be typed over";
+
+    peer->handleKeyPress (juce::KeyPress ('9', 0, '9'));
+    EXPECT_EQ (editor->getText(), "9");
+
+    box.slider.hideTextBox (false);
+    EXPECT_EQ (box.slider.getValue(), 40.0) << "9 Hz is below the range";
+    box.slider.removeFromDesktop();
+}
+
 TEST (SonavelSkin, ASpinnerArrowFillsItsButtonWithItsProportionsAndBrightensWhenUsed)
 {
     SpinnerButton up (true);
