@@ -1,6 +1,7 @@
 #include "NotchRecommendation.h"
 
 #include "PeakingCurve.h"
+#include "SpectrumAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +29,7 @@ namespace
     // Calibrated on measurements of flat and moded virtual rooms: it kept every flat one clear and
     // caught every 12-dB mode, each by about half a decibel.
     constexpr float binScatterDb = 5.6f;
-    constexpr float smoothingWidth = 1.1220185f - 0.8912509f;
+    constexpr float smoothingWidth = smoothingHigh - smoothingLow;
     constexpr float scattersAboveMedian = 3.0f;
     constexpr float smallestBumpDb = 1.0f;
 
@@ -62,13 +63,23 @@ namespace
         return bumps;
     }
 
-    // A cut is only centred within a sixth of an octave of a bump that stands out.
-    bool nearABump (const std::vector<float>& bumps, float centreHz)
+    // The whole-Hz centres within a sixth of an octave of a bump that stands out: the only ones
+    // a cut is tried at.
+    std::vector<int32_t> centresNearBumps (const std::vector<float>& bumps)
     {
         const float halfThird = std::pow (2.0f, 1.0f / 6.0f);
+        std::vector<int32_t> centres;
 
-        return std::any_of (bumps.begin(), bumps.end(), [=] (float bump)
-                            { return centreHz >= bump / halfThird && centreHz <= bump * halfThird; });
+        for (int32_t centre = lowestHz; centre <= highestHz; ++centre)
+        {
+            const auto centreHz = static_cast<float> (centre);
+
+            if (std::any_of (bumps.begin(), bumps.end(), [=] (float bump)
+                             { return centreHz >= bump / halfThird && centreHz <= bump * halfThird; }))
+                centres.push_back (centre);
+        }
+
+        return centres;
     }
 
     double squaredDeviation (const std::vector<BandPoint>& band, const PeakingShape* shape, float centreHz)
@@ -126,9 +137,9 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
     if (band.size() < 3)
         return none;
 
-    const auto bumps = bumpsAboveScatter (band, hzPerIndex);
+    const auto centres = centresNearBumps (bumpsAboveScatter (band, hzPerIndex));
 
-    if (bumps.empty())
+    if (centres.empty())
         return none;
 
     float mean = 0.0f;
@@ -148,11 +159,8 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
 
             const float cut = -peakingDepthDb (depth) / 20.0f;
 
-            for (int32_t centre = lowestHz; centre <= highestHz; ++centre)
+            for (const int32_t centre : centres)
             {
-                if (! nearABump (bumps, static_cast<float> (centre)))
-                    continue;
-
                 if (cut > maximumCutPerExcess * excessAt (band, mean, static_cast<float> (centre), hzPerIndex))
                     continue;
 

@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-namespace
-{
-    constexpr float smoothingLow = 0.8912509f;  // 10^(-1/20)
-    constexpr float smoothingHigh = 1.1220185f; // 10^(1/20)
-}
-
 void smoothSpectrum (SpectrumArray& raw, SpectrumArray& smoothed)
 {
     const int32_t count = raw.size();

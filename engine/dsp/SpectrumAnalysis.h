@@ -5,6 +5,10 @@
 
 // The analysis chain from a captured block to response values (dB / 20, 0 = band mean).
 
+// The smoothing window around a frequency f spans f * smoothingLow .. f * smoothingHigh.
+constexpr float smoothingLow = 0.8912509f;  // 10^(-1/20)
+constexpr float smoothingHigh = 1.1220185f; // 10^(1/20)
+
 // Averages each point over a window a tenth of a decade wide into smoothed (allocated anew,
 // same count as raw). The point itself counts twice; point 0 is left unwritten.
 void smoothSpectrum (SpectrumArray& raw, SpectrumArray& smoothed);

@@ -113,7 +113,7 @@ TEST_F (StepSixInARoom, AMeasurementDrawsTheModeAndSuggestsTheNotchTheLogNamesTh
 
     // One block of noise places the suggested centre within about 6 % of the mode, now and then
     // a bin or two further; a second measurement is then the person's own next step too.
-    const auto suggestedHz = [] { return (float) SonavelAudioEngine::getInstance()->getResults()->frequencyHz; };
+    const auto suggestedHz = [] { return static_cast<float> (SonavelAudioEngine::getInstance()->getResults()->frequencyHz); };
     if (std::abs (suggestedHz() - VirtualRoom::defaultModeHz) > VirtualRoom::defaultModeHz * 0.1f)
     {
         std::cerr << "suggested " << suggestedHz() << " Hz, measuring again\n";
