@@ -5,6 +5,10 @@
       The highest point of the curve of COLOUR (blue, crimson) in the graph at X,Y,W,H of the
       picture, on a log frequency scale FMIN..FMAX and +-20 dB over the height: prints
       "peak HZ DB", then "dip HZ DB" (its lowest point), then "pixels N" (how many of its pixels).
+  tour_pixels.py follows PNG1 COLOUR1 PNG2 COLOUR2 X Y W H
+      How closely the curve of COLOUR2 in PNG2 follows that of COLOUR1 in PNG1: prints the mean
+      distance in pixels between their top edges over the columns both are drawn in, then how
+      many columns that is.
   tour_pixels.py count PNG X Y W H COLOUR
       How many pixels of COLOUR lie in the rectangle.
   tour_pixels.py diff PNG1 PNG2 X Y W H
@@ -52,13 +56,18 @@ def extreme(edge, pick):
     return (first + last) / 2
 
 
-def curve(png, x, y, w, h, colour, fmin, fmax):
-    raw = load(png, x, y, w, h)
+def edges(png, x, y, w, h, colour):
+    """The top and bottom row of the colour in each column, and how many pixels it has."""
     top, bottom, n = {}, {}, 0
-    for col, row in matching(raw, w, h, colour):
+    for col, row in matching(load(png, x, y, w, h), w, h, colour):
         n += 1
         top[col] = min(row, top.get(col, h))
         bottom[col] = max(row, bottom.get(col, -1))
+    return top, bottom, n
+
+
+def curve(png, x, y, w, h, colour, fmin, fmax):
+    top, bottom, n = edges(png, x, y, w, h, colour)
     if n == 0:
         print("pixels 0")
         return
@@ -70,6 +79,13 @@ def curve(png, x, y, w, h, colour, fmin, fmax):
     print(f"peak {to_hz(peak):.1f} {to_db(top[round(peak)] + 1):.1f}")
     print(f"dip {to_hz(dip):.1f} {to_db(bottom[round(dip)] - 1):.1f}")
     print(f"pixels {n}")
+
+
+def follows(png1, colour1, png2, colour2, x, y, w, h):
+    first, second = edges(png1, x, y, w, h, colour1)[0], edges(png2, x, y, w, h, colour2)[0]
+    shared = [col for col in first if col in second]
+    mean = sum(abs(first[col] - second[col]) for col in shared) / len(shared) if shared else float(h)
+    print(f"{mean:.2f} {len(shared)}")
 
 
 def count(png, x, y, w, h, colour):
@@ -89,6 +105,8 @@ def main(argv):
     what, args = argv[1], argv[2:]
     if what == "curve" and len(args) == 8:
         curve(args[0], *map(int, args[1:5]), args[5], float(args[6]), float(args[7]))
+    elif what == "follows" and len(args) == 8:
+        follows(args[0], args[1], args[2], args[3], *map(int, args[4:8]))
     elif what == "count" and len(args) == 6:
         count(args[0], *map(int, args[1:5]), args[5])
     elif what == "diff" and len(args) == 6:
