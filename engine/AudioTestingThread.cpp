@@ -99,7 +99,7 @@ void AudioTestingThread::run()
 
             if (state.glitchedBuffersSkipped > 0)
                 juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
-                                          + " captured buffer(s) the audio system reported a glitch in.");
+                                          + " captured buffer(s) with a gap or a glitch in them.");
             captureClipped = status == statusOk && state.captureClipped();
         }
         catch (...)

@@ -86,7 +86,8 @@ public:
     const char* errorText = nullptr;
     MeasurementOutcome outcome = MeasurementOutcome::none;
 
-    // Buffers past the warm-up left aside because the audio system reported a glitch in them.
+    // Buffers past the warm-up left aside because the audio system reported a glitch in them or
+    // they held a run of digital silence amid the noise.
     int32_t glitchedBuffersSkipped = 0;
 
     // The largest magnitude of a microphone sample in the kept block(s).

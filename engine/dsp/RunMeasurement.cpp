@@ -79,6 +79,34 @@ namespace
             default: return 0.0f;
         }
     }
+
+    // A microphone's own noise never rests on exactly zero for long. A run of exact zeros amid the
+    // noise is silence the sound server filled in (a stream that ran dry) or noise that had not yet
+    // arrived: either gives the block a gap. A block silent throughout is left to the analysis,
+    // which reports the silence.
+    constexpr int32_t silentGapFrames = 64;
+
+    bool hasSilentGap (const MeasurementState& state)
+    {
+        int32_t zeros = 0;
+        bool heard = false;
+        bool gap = false;
+
+        for (int32_t i = 0; i < state.blockLength; ++i)
+        {
+            if (capturedSample (state.captureBuffer[i], state.channelSelector) == 0.0f)
+            {
+                gap = gap || ++zeros >= silentGapFrames;
+            }
+            else
+            {
+                zeros = 0;
+                heard = true;
+            }
+        }
+
+        return gap && heard;
+    }
 }
 
 int32_t warmUpPassesFor (const PaStreamInfo* info, int32_t sampleRate, int32_t blockLength)
@@ -111,7 +139,8 @@ void pollCapture (MeasurementState& state)
     {
         const int32_t pass = state.capturePass++;
 
-        if (pass > state.lastWarmUpPass && context.bufferGlitched && state.capturesSaved < state.capturesKept)
+        if (pass > state.lastWarmUpPass && state.capturesSaved < state.capturesKept
+            && (context.bufferGlitched || hasSilentGap (state)))
         {
             // A block with a gap or a jump in it would give a wrong curve: keep a later one.
             ++state.glitchedBuffersSkipped;

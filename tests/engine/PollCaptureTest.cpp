@@ -178,3 +178,39 @@ TEST (PollCapture, LeavesAsideABufferTheAudioSystemReportedAGlitchInAndKeepsTheN
     EXPECT_EQ (rig.state.analysisInput[0], 4.0f) << "the buffer after the glitched fourth is kept";
     EXPECT_TRUE (rig.state.dataForFFT);
 }
+
+TEST (PollCapture, LeavesAsideABufferWithARunOfDigitalSilenceInTheNoise)
+{
+    // Every buffer holds its pass number but pass 4, the first past the warm-up, which has
+    // `zeros` exact zeros from `at`. keptLast is the last sample of the block kept.
+    const struct { int32_t at; int32_t zeros; float keptLast; const char* what; } cases[] = {
+        { 0, 2200, 5.0f, "noise that arrived late" },
+        { 11769, 4615, 5.0f, "a stretch the sound server filled with silence" },
+        { 16320, 64, 5.0f, "a gap at the very end" },
+        { 5000, 63, 4.0f, "a few zeros in a row, as noise has now and then" },
+        { 0, 16384, 0.0f, "silence throughout, which the analysis reports" },
+    };
+
+    for (const auto& c : cases)
+    {
+        PollRig rig (1);
+        rig.state.lastWarmUpPass = 3;
+        testing::internal::CaptureStdout();
+
+        for (int pass = 0; pass < 7; ++pass)
+        {
+            rig.deliverBuffer();
+
+            if (pass == 4)
+                for (int32_t i = c.at; i < c.at + c.zeros; ++i)
+                    rig.state.captureBuffer[i].left = 0.0f;
+
+            pollCapture (rig.state);
+        }
+
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE (rig.state.dataForFFT) << c.what;
+        EXPECT_EQ (rig.state.analysisInput[16383], c.keptLast) << c.what;
+        EXPECT_EQ (rig.state.glitchedBuffersSkipped, c.keptLast == 5.0f ? 1 : 0) << c.what;
+    }
+}
