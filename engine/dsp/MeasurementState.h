@@ -69,6 +69,7 @@ public:
     // when the output's own buffering delays the noise longer than that (see runMeasurement).
     int32_t lastWarmUpPass = 44100 / 16384;
     int32_t capturesSaved = 0;
+    bool hasKeptBlocks() const { return capturesSaved >= capturesKept; }
     CallbackContext& callbackContext = callbackSide->context;
     bool dataForFFT = false;
     PaStreamParameters outputParameters {};

@@ -292,7 +292,9 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (levelOnly)
         return finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 
-    if (! state.dataForFFT)
+    // The pass after the kept block only marks the data ready; when blocks with gaps pushed the
+    // keeping late, the stream may end before that pass comes, and the kept block is still whole.
+    if (! state.hasKeptBlocks())
         return finish (state, statusFailed, MeasurementOutcome::streamStopped, "the stream ended before a block was kept");
 
     // The analysis takes a while; a thread that is leaving has no use for it.

@@ -47,6 +47,7 @@ TEST (PollCapture, SkipsThreeBuffersKeepsTheFourthAndThenMarksTheDataReady)
         pollCapture (rig.state); // a second look at the same buffer counts nothing
         EXPECT_EQ (rig.state.callbackContext.framesReceived.load(), 0);
         EXPECT_EQ (rig.state.dataForFFT, pass >= 4) << "pass " << pass;
+        EXPECT_EQ (rig.state.hasKeptBlocks(), pass >= 3) << "kept as soon as saved, pass " << pass;
     }
 
     const auto printed = testing::internal::GetCapturedStdout();
