@@ -69,7 +69,6 @@ public:
     // when the output's own buffering delays the noise longer than that (see runMeasurement).
     int32_t lastWarmUpPass = 44100 / 16384;
     int32_t capturesSaved = 0;
-    bool hasKeptBlocks() const { return capturesSaved >= capturesKept; }
     CallbackContext& callbackContext = callbackSide->context;
     bool dataForFFT = false;
     PaStreamParameters outputParameters {};
@@ -97,6 +96,9 @@ public:
     // A converter stores at most its largest code: a 16-bit one tops out at 32767 / 32768.
     static constexpr float fullScale = 0.9999f;
     bool captureClipped() const { return keptPeak >= fullScale; }
+
+    // The blocks to analyse are all kept; dataForFFT follows one pass later, if one comes.
+    bool hasKeptBlocks() const { return capturesSaved >= capturesKept; }
 
     bool portAudioInitialised = false;
 
