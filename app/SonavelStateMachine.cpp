@@ -150,12 +150,15 @@ void SonavelStateMachine::actionListenerCallback (const juce::String& message)
     if (message != "finishMeasure")
         return;
 
-    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+    auto* engine = SonavelAudioEngine::getInstanceWithoutCreating();
+
+    if (engine != nullptr)
         engine->removeActionListener (this);
 
     if (currentState == levelTestState)
     {
-        if (stepFive->isLevelTestRunning())
+        // A pass that could not start would fail again at once: the loop ends rather than spins.
+        if (stepFive->isLevelTestRunning() && ! (engine != nullptr && engine->didLastStartFail()))
             startLevelTestLoop();
         else
             stepFive->endLevelTest();

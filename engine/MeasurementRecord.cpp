@@ -4,8 +4,9 @@
 #include <cstring>
 
 MeasurementRecord::MeasurementRecord()
-    : values (static_cast<float*> (std::malloc (sizeof (float) * numValues)))
+    : values (static_cast<float*> (std::calloc (numValues, sizeof (float))))
 {
+    // Zeroed: step six and the calculator may read the record before anything was measured.
     // Without storage the record holds nothing rather than pretending to hold 16384 values.
     if (values == nullptr)
         count = 0;

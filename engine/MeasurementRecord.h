@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// One response curve with the EQ setting it belongs to. Values are dB / 20.
+// One response curve with the EQ setting it belongs to. Values are dB / 20; all zero until the
+// first result is stored.
 class MeasurementRecord final
 {
 public:

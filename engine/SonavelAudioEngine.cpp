@@ -28,6 +28,8 @@ namespace
 
 SonavelAudioEngine* SonavelAudioEngine::instance = nullptr;
 
+bool (*SonavelAudioEngine::startWorkerThread) (juce::Thread&) = [] (juce::Thread& worker) { return worker.startThread(); };
+
 SonavelAudioEngine* SonavelAudioEngine::getInstance()
 {
     if (instance == nullptr)
@@ -73,6 +75,8 @@ bool SonavelAudioEngine::replaceWorker (std::unique_ptr<WorkerThread>& worker, M
     if (worker != nullptr)
         retire (worker, this);
 
+    lastStartFailed = false;
+
     try
     {
         worker = makeWorker();
@@ -85,7 +89,7 @@ bool SonavelAudioEngine::replaceWorker (std::unique_ptr<WorkerThread>& worker, M
 
     worker->addActionListener (this);
 
-    if (! worker->startThread())
+    if (! startWorkerThread (*worker))
         reportStartFailure();
 
     return true;
@@ -110,6 +114,7 @@ void SonavelAudioEngine::startLevelTest()
 void SonavelAudioEngine::reportStartFailure()
 {
     juce::Logger::writeToLog ("Engine: could not start a test thread.");
+    lastStartFailed = true;
     sendActionMessage (finishMessage);
 }
 

@@ -28,6 +28,10 @@ public:
     bool isTestRunning() const;
     bool hasValidResults() const;
 
+    // True when the last test asked for could not even start (no thread for it): trying again at
+    // once would only fail again.
+    bool didLastStartFail() const { return lastStartFailed; }
+
     // Why the last measurement ended as it did (none while one runs or before the first), and
     // whether its kept block reached full scale.
     MeasurementOutcome getLastOutcome() const;
@@ -46,6 +50,10 @@ public:
 
     void actionListenerCallback (const juce::String& message) override;
 
+    // How a worker thread is started. Tests put in one that fails, as a system out of threads
+    // or memory does.
+    static bool (*startWorkerThread) (juce::Thread& worker);
+
 private:
     SonavelAudioEngine() = default;
 
@@ -61,6 +69,7 @@ private:
     juce::Array<float> frequencyAxis;
     std::unique_ptr<AudioTestingThread> measurementThread;
     std::unique_ptr<LevelTestingThread> levelThread;
+    bool lastStartFailed = false;
 
     static SonavelAudioEngine* instance;
 

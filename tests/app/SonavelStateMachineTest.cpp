@@ -2,7 +2,6 @@
 #include "ComponentSearch.h"
 #include "MessagePump.h"
 #include "SonavelStateMachine.h"
-#include "StepSix.h"
 
 #include <gtest/gtest.h>
 
@@ -96,14 +95,6 @@ TEST_F (WizardTest, ScreenButtonsReachTheWizardThroughTheirDelegate)
     pumpMessagesUntil ([this] { return wizard.getCurrentState() == 1; });
     EXPECT_EQ (wizard.getCurrentState(), 1);
     EXPECT_EQ (recorder.count ("StateChanged"), 1);
-}
-
-TEST_F (WizardTest, EnteringAndLeavingStepSixForgetsTheLastMeasurement)
-{
-    walkTo (6);
-    EXPECT_FALSE (wizard.getStepSix().isLastMeasurementValid());
-    EXPECT_EQ (request (requestBack), 5);
-    EXPECT_FALSE (wizard.getStepSix().isLastMeasurementValid());
 }
 
 // Finish stops the message loop for good, so this test gets a fresh message manager afterwards.

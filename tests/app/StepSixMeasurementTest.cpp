@@ -2,7 +2,7 @@
 #include "EQCalculatorPopup.h"
 #include "LogCollector.h"
 #include "MessagePump.h"
-#include "PeakingCurve.h"
+#include "PrintedLines.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelStateMachine.h"
 #include "StepSix.h"
@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 namespace
@@ -42,6 +44,23 @@ namespace
                 }
 
         return bestX;
+    }
+
+    // The whole numbers in a text, in order.
+    std::vector<int> numbersIn (const juce::String& text)
+    {
+        std::vector<int> numbers;
+        juce::String digits;
+
+        for (auto p = (text + " ").getCharPointer(); ! p.isEmpty(); ++p)
+        {
+            if (juce::CharacterFunctions::isDigit (*p))
+                digits << juce::String::charToString (*p);
+            else if (digits.isNotEmpty())
+                numbers.push_back (std::exchange (digits, {}).getIntValue());
+        }
+
+        return numbers;
     }
 
     int countPixels (const juce::Image& image, bool (*matches) (juce::Colour))
@@ -133,16 +152,16 @@ TEST_F (StepSixInARoom, AMeasurementDrawsTheModeAndSuggestsTheNotchTheLogNamesTh
     EXPECT_TRUE (graph().getNotice().isEmpty());
 
     // The log names the recommendation right after storing the result; step six says the same.
-    const auto logged = logLineAfter ("Setting settings with test results.");
     const auto* record = SonavelAudioEngine::getInstance()->getResults();
     ASSERT_NE (record, nullptr);
     EXPECT_NEAR (record->frequencyHz, VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.1f);
-    EXPECT_EQ (logged, "Recommended notch: FREQ " + juce::String (record->frequencyHz) + " Hz, Q "
-                           + juce::String (record->qSetting) + ", DEPTH " + juce::String (record->depthSetting));
-    EXPECT_EQ (stepSix().getNotes().getSuggestionText(),
-               juce::String::fromUTF8 ("Suggested rear-panel notch: FREQ ") + juce::String (record->frequencyHz)
-                   + juce::String::fromUTF8 (" Hz \xc2\xb7 Q ") + juce::String (record->qSetting)
-                   + juce::String::fromUTF8 (" \xc2\xb7 DEPTH ") + juce::String (record->depthSetting));
+    const std::vector<int> suggested { record->frequencyHz, record->qSetting, record->depthSetting };
+    const auto logged = logLineAfter ("Setting settings with test results.");
+    EXPECT_TRUE (logged.startsWith ("Recommended notch: FREQ ")) << logged;
+    EXPECT_EQ (numbersIn (logged), suggested) << logged;
+    const auto footer = stepSix().getNotes().getSuggestionText();
+    EXPECT_TRUE (footer.startsWith ("Suggested rear-panel notch: FREQ ")) << footer;
+    EXPECT_EQ (numbersIn (footer), suggested) << footer;
     EXPECT_TRUE (stepSix().getNotes().getWarningText().isEmpty()) << "the default room stays clear of full scale";
 
     // The calculator offers the suggestion and shows what it would do to this room.
@@ -158,22 +177,33 @@ TEST_F (StepSixInARoom, AMeasurementDrawsTheModeAndSuggestsTheNotchTheLogNamesTh
         EXPECT_EQ (calculator.getSettingsWidget().getSettings(),
                    (EqSettings { record->qSetting, record->frequencyHz, record->depthSetting }));
 
-        // The gold trace is the measurement plus the notch, read at the measurement's own bins.
-        std::vector<float> notch (peakingCurveSize);
-        float step = 0.0f;
-        computePeakingCurve (record->qSetting, notch.data(), step, record->frequencyHz, record->depthSetting);
+        // The gold trace is the measurement with the notch: nowhere higher, lowest against it where
+        // the notch is (within a bin) and by about the depth of the calculator's own curve.
+        juce::Array<float> notch, notchAxis;
+        SonavelAudioEngine::getInstance()->computeEqCurve (notch, record->frequencyHz, record->qSetting,
+                                                           record->depthSetting, notchAxis);
+        const auto deepestNotch = (int) (std::min_element (notch.begin(), notch.end()) - notch.begin());
         const auto& predicted = calculator.getGraph().getPredictedResponse();
         const auto& axis = calculator.getGraph().getPredictedFrequencies();
+        ASSERT_FALSE (predicted.isEmpty());
+        int deepest = 0;
+        float deepestCut = 0.0f;
 
-        for (float hz : { 30.0f, 50.0f, (float) record->frequencyHz, 100.0f, 200.0f, 290.0f })
+        for (int bin = 0; bin < predicted.size(); ++bin)
         {
-            const int bin = juce::roundToInt (hz / 2.691650390625f);
-            ASSERT_LT (bin, predicted.size());
-            const auto position = axis[bin] / step;
-            const auto below = (int) position;
-            const auto notchValue = notch[(size_t) below] + (position - (float) below) * (notch[(size_t) below + 1] - notch[(size_t) below]);
-            EXPECT_NEAR (predicted[bin], record->valueAt (bin) + notchValue, 1e-5f) << hz << " Hz";
+            const auto cut = predicted[bin] - record->valueAt (bin);
+            ASSERT_LE (cut, 1e-6f) << axis[bin] << " Hz";
+
+            if (cut < deepestCut)
+            {
+                deepest = bin;
+                deepestCut = cut;
+            }
         }
+
+        EXPECT_NEAR (axis[deepest], notchAxis[deepestNotch], 2.7f);
+        EXPECT_LE (deepestCut, 0.7f * notch[deepestNotch]);
+        EXPECT_GE (deepestCut, notch[deepestNotch] - 1e-6f);
     }
 
     findButton (stepSix(), "Hold")->triggerClick();
@@ -210,9 +240,17 @@ TEST_F (StepSixInARoom, AFlatRoomNeedsNoNotch)
     EXPECT_EQ (logLineAfter ("Setting settings with test results."), "Recommended notch: none");
     EXPECT_EQ (stepSix().getNotes().getSuggestionText(), "No rear-panel notch needed: the bass is even enough without one.");
 
-    EQCalculatorPopup calculator;
-    EXPECT_FALSE (calculator.getSuggestionButton().isVisible()) << "nothing to dial";
-    EXPECT_TRUE (calculator.getGraph().hasPredictedResponse()) << "but the room's prediction is still shown";
+    {
+        EQCalculatorPopup calculator;
+        EXPECT_FALSE (calculator.getSuggestionButton().isVisible()) << "nothing to dial";
+        EXPECT_TRUE (calculator.getGraph().hasPredictedResponse()) << "but the room's prediction is still shown";
+    }
+
+    // Leaving step six and coming back forgets that the last measurement was valid.
+    wizard.requestStateChange (requestBack);
+    EXPECT_FALSE (stepSix().isLastMeasurementValid());
+    walkToStepSix();
+    EXPECT_FALSE (stepSix().isLastMeasurementValid());
 }
 
 TEST_F (StepSixInARoom, AClippedCaptureStillDrawsItsCurveAndWarnsToTurnTheGainDown)
@@ -246,6 +284,31 @@ TEST_F (StepSixInARoom, AMicrophoneThatRecordsSilenceIsNamedAsTheCause)
     findButton (stepSix(), "Measure")->triggerClick();
     ASSERT_TRUE (pumpMessagesUntil ([&] { return graph().getNotice().isEmpty(); }));
     ASSERT_TRUE (pumpMessagesUntil ([&] { return findButton (stepSix(), "Measure")->isEnabled(); }, 30000));
+}
+
+TEST_F (StepSixInARoom, AServerThatDiesBeforeABlockIsKeptEndsTheStreamAndStepSixSaysToMeasureAgain)
+{
+    VirtualRoom room;
+    ASSERT_TRUE (room.isRunning());
+    walkToStepSix();
+    LogCollector::get().clear();
+
+    // The server goes at the first buffer of the warm-up: no block can have been kept by then.
+    const PrintedLines printed;
+    auto& measureButton = *findButton (stepSix(), "Measure");
+    measureButton.triggerClick();
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return printed.countStartingWith ("Full buffer ready on input") > 0; }, 60000));
+    room.stop();
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }, 60000));
+
+    EXPECT_EQ (printed.countStartingWith ("Saving data for FFT"), 0);
+    EXPECT_EQ (SonavelAudioEngine::getInstance()->getLastOutcome(), MeasurementOutcome::streamStopped)
+        << LogCollector::get().lines().joinIntoString ("\n");
+    EXPECT_FALSE (stepSix().isLastMeasurementValid());
+    EXPECT_EQ (countPixels (render (graph()), isBlue), 0);
+    EXPECT_EQ (graph().getNotice(), MeasurementNotes::failureSentence (MeasurementOutcome::streamStopped));
+    EXPECT_TRUE (stepSix().getNotes().getSuggestionText().isEmpty());
+    EXPECT_FALSE (LogCollector::get().lines().contains ("!! killing thread by force !!"));
 }
 
 TEST (MeasurementNotes, EveryFailureHasASentenceOfItsOwnAndSuccessOrAStopNone)

@@ -149,3 +149,36 @@ TEST_F (WizardActions, MeasureStartsTheEngineForTheChosenSpeakerAndLocksAllButTh
     }
 }
 
+
+TEST_F (WizardActions, ATestWhoseThreadCannotStartStillEndsAndUnlocksStepsFiveAndSix)
+{
+    // As on a system out of threads: every worker fails to start.
+    struct FailingStarts
+    {
+        FailingStarts() { SonavelAudioEngine::startWorkerThread = [] (juce::Thread&) { return false; }; }
+        ~FailingStarts() { SonavelAudioEngine::startWorkerThread = realStart; }
+        bool (*realStart) (juce::Thread&) = SonavelAudioEngine::startWorkerThread;
+    } failingStarts;
+
+    walkTo (5);
+    auto& stepFive = wizard.getStepFive();
+    stepFive.getNoiseButton().triggerClick();
+    ASSERT_TRUE (waitForMessages ("finishMeasure", 1));
+    pumpMessages (100);
+    EXPECT_EQ (engineMessages.count ("finishMeasure"), 1) << "no new pass is tried at once after one that could not start";
+    EXPECT_FALSE (stepFive.isLevelTestRunning());
+    EXPECT_FALSE (stepFive.getNoiseButton().getToggleState());
+    EXPECT_TRUE (button ("Next").isEnabled());
+    EXPECT_TRUE (button ("Back").isEnabled());
+
+    walkTo (6);
+    engineMessages.messages.clear();
+    click ("Measure");
+    ASSERT_TRUE (waitForMessages ("finishMeasure", 1));
+
+    for (const auto* unlocked : { "Measure", "Finish", "Back", "Hold", "Left", "Both", "Right" })
+        EXPECT_TRUE (button (unlocked).isEnabled()) << unlocked;
+
+    EXPECT_FALSE (wizard.getStepSix().isLastMeasurementValid());
+    EXPECT_FALSE (SonavelAudioEngine::getInstance()->isTestRunning());
+}

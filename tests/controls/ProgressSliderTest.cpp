@@ -1,6 +1,9 @@
 #include "EngineMessages.h"
 #include "ProgressSlider.h"
 
+#include <cstring>
+#include <new>
+
 namespace
 {
     const juce::String left ("MEASURING LEFT SPEAKER...");
@@ -119,10 +122,14 @@ TEST_F (ProgressSliderTest, OutlivingTheEngineNeitherFailsNorBringsItBack)
 
 TEST_F (ProgressSliderTest, AMessageOnItsWayToAStripThatIsGoneIsDropped)
 {
-    auto slider = std::make_unique<ProgressSlider>();
+    // The strip lives in storage of our own, scribbled over once it is gone: a strip still on the
+    // engine's list would be called through that garbage and take the test down.
+    alignas (ProgressSlider) unsigned char storage[sizeof (ProgressSlider)];
+    auto* slider = new (storage) ProgressSlider();
     slider->addTriggerMessage (left);
     SonavelAudioEngine::getInstance()->sendActionMessage (left);
-    slider.reset();
+    slider->~ProgressSlider();
+    std::memset (storage, 0xA5, sizeof (storage));
+
     pumpMessages (20);
-    SUCCEED();
 }

@@ -33,23 +33,30 @@ TEST (PeakingCurve, CutsSixteenAndAHalfDecibelsAt125HzAndIsSymmetricAnOctaveEith
     EXPECT_NEAR (curve.values[512], curve.values[128], 1e-6f);
 }
 
-TEST (PeakingCurve, ReachesTheDepthOfEveryStepAtTheCentreAndFadesFarFromIt)
+TEST (PeakingCurve, EveryDepthStepCutsTheSameFewDecibelsDeeperAtTheCentreAndFadesFarFromIt)
 {
-    const float depths[] = { -1.5f, -4.5f, -7.5f, -10.5f, -13.5f, -16.5f };
-
-    for (int32_t depthStep = 1; depthStep <= 6; ++depthStep)
+    // The knob cuts in equal steps down to -16.5 dB, whatever the Q.
+    for (int32_t qStep = 1; qStep <= 6; ++qStep)
     {
-        for (int32_t qStep = 1; qStep <= 6; ++qStep)
+        float centreDb[7] {};
+
+        for (int32_t depthStep = 1; depthStep <= 6; ++depthStep)
         {
             const auto curve = curveOf (qStep, 250, depthStep);
             ASSERT_TRUE (curve.ok);
-            // (r l + t) + 1 cancels at the centre: single precision keeps it within 0.005 dB.
-            EXPECT_NEAR (curve.values[512], depths[depthStep - 1] / 20.0f, 2.5e-4f) << qStep << "/" << depthStep;
+            centreDb[depthStep] = 20.0f * curve.values[512];
             EXPECT_GT (curve.values[16383], -0.001f);
 
             for (float v : curve.values)
                 ASSERT_TRUE (v <= 0.0f && std::isfinite (v)) << "a cut never boosts";
         }
+
+        const float step = (centreDb[6] - centreDb[1]) / 5.0f;
+        EXPECT_NEAR (centreDb[6], -16.5f, 0.005f) << "Q step " << qStep;
+        EXPECT_LT (step, -1.0f);
+
+        for (int32_t depthStep = 2; depthStep <= 6; ++depthStep)
+            EXPECT_NEAR (centreDb[depthStep] - centreDb[depthStep - 1], step, 0.01f) << qStep << "/" << depthStep;
     }
 }
 

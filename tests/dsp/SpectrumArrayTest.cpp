@@ -25,14 +25,20 @@ TEST (SpectrumArray, AllocatesUnwrittenPoints)
 TEST (SpectrumArray, ReallocatingDiscardsEarlierPointsAndResetsTheCursor)
 {
     SpectrumArray array;
-    ASSERT_TRUE (array.allocate (4));
-    array.point (3).magnitude = 9.0f;
 
-    ASSERT_TRUE (array.allocate (8));
-    expectUnwritten (array.point (3));
-    array.point (0).magnitude = 1.0f;
-    ASSERT_TRUE (array.allocate (8));
-    EXPECT_EQ (array.point (100).magnitude, 0.0f) << "cursor must be back at an unwritten point 0";
+    for (int32_t count : { 4, 8, 3 })
+    {
+        ASSERT_TRUE (array.allocate (8));
+        array.point (6).magnitude = 9.0f;   // the cursor now rests on 6
+
+        ASSERT_TRUE (array.allocate (count));
+        EXPECT_EQ (array.size(), count);
+        const SpectrumPoint* outOfRange = &array.point (100);
+        EXPECT_EQ (outOfRange, &array.point (0)) << "the cursor must be back at point 0 after allocating " << count;
+
+        for (int32_t i = 0; i < count; ++i)
+            expectUnwritten (array.point (i));
+    }
 }
 
 TEST (SpectrumArray, AnIndexOutOfRangeYieldsTheLastPointAddressedInRange)

@@ -1,7 +1,9 @@
 #include "VirtualRoom.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 namespace
@@ -70,10 +72,32 @@ VirtualRoom::~VirtualRoom()
 
 void VirtualRoom::stop()
 {
+    // At once, as a crash does; the script then only tidies up.
+    signalServer (SIGKILL);
+
     if (running)
         run ("stop");
 
     running = false;
+}
+
+void VirtualRoom::freeze()
+{
+    signalServer (SIGSTOP);
+}
+
+void VirtualRoom::thaw()
+{
+    signalServer (SIGCONT);
+}
+
+void VirtualRoom::signalServer (int signal) const
+{
+    std::ifstream pidFile (directory + "/pid");
+    pid_t pid = 0;
+
+    if (running && pidFile >> pid && pid > 0)
+        kill (pid, signal);
 }
 
 std::string VirtualRoom::run (const std::string& command) const

@@ -24,6 +24,10 @@ public:
     // Takes the server away, as if it had crashed; the environment still points at it.
     void stop();
 
+    // Stops the server answering, as a hung one does, and lets it go on again.
+    void freeze();
+    void thaw();
+
     // Points the environment at a server that does not exist, for the length of one scope.
     class NoServer final
     {
@@ -37,6 +41,7 @@ public:
 
 private:
     std::string run (const std::string& command) const;
+    void signalServer (int signal) const;
 
     std::string directory;
     std::map<std::string, std::optional<std::string>> saved;
