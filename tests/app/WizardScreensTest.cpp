@@ -19,25 +19,27 @@ namespace
         const char* name;
         const char* tooltip;
         const char* text;
-        juce::Rectangle<int> bounds;
     };
 
+    // Each button carries its texts, lies wholly on the screen and is what a click on its middle
+    // reaches (nothing covers it). Where each one lies is the artwork's business; the tour clicks them there.
     void expectButtons (juce::Component& screen, std::initializer_list<ButtonRow> rows)
     {
+        screen.setVisible (true);
+
         for (const auto& row : rows)
         {
             auto* button = findButton (screen, row.name);
             ASSERT_NE (button, nullptr) << screen.getName() << ": " << row.name;
             EXPECT_EQ (button->getTooltip(), row.tooltip) << screen.getName() << ": " << row.name;
             EXPECT_EQ (button->getButtonText(), row.text) << screen.getName() << ": " << row.name;
-            EXPECT_EQ (button->getBounds(), row.bounds) << screen.getName() << ": " << row.name;
+            EXPECT_TRUE (screen.getLocalBounds().contains (button->getBounds())) << screen.getName() << ": " << row.name;
+            EXPECT_EQ (screen.getComponentAt (button->getBounds().getCentre()), button) << screen.getName() << ": " << row.name;
         }
     }
 
-    const juce::Rectangle<int> nextPlace { 880, 704, 103, 24 };
-    const juce::Rectangle<int> backPlace { 800, 704, 95, 24 };
-    const ButtonRow standardNext { "Next", "Proceed to the next step...", "new button", nextPlace };
-    const ButtonRow standardBack { "Back", "Go back to the previous step...", "new button", backPlace };
+    const ButtonRow standardNext { "Next", "Proceed to the next step...", "new button" };
+    const ButtonRow standardBack { "Back", "Go back to the previous step...", "new button" };
 
     // The screen's top-left pixel must be the background's pixel at minus the offset, and the
     // picture must fill the whole screen (its right and bottom margins are clipped).
@@ -64,7 +66,7 @@ namespace
 TEST (WizardScreens, SplashHasOnlyAnUntitledNextAndItsPictureAtMinusTwelve)
 {
     SonavelSplashScreen screen;
-    expectButtons (screen, { { "NEXT", "Proceed to the next step...", "", nextPlace } });
+    expectButtons (screen, { { "NEXT", "Proceed to the next step...", "" } });
     EXPECT_EQ (findButton (screen, "Back"), nullptr);
     expectBackgroundAt (screen, Picture::splashBackground, -12, 0);
 }
@@ -83,7 +85,7 @@ TEST (WizardScreens, InformationScreensCarryTheStandardButtons)
 TEST (WizardScreens, RoomAnalysisButtonsHaveNoTooltips)
 {
     SonavelRoomAnalysisScreen screen;
-    expectButtons (screen, { { "Next", "", "new button", nextPlace }, { "Back", "", "new button", backPlace } });
+    expectButtons (screen, { { "Next", "", "new button" }, { "Back", "", "new button" } });
     expectBackgroundAt (screen, Picture::roomAnalysisBackground, -12, 0);
 }
 
@@ -91,13 +93,13 @@ TEST (WizardScreens, RoomSetupShowsSevenAdviceParagraphsUnscaled)
 {
     RoomSetupScreen screen;
     expectButtons (screen, { standardNext, standardBack,
-                             { "A Text", "", "", { 499, 173, 422, 93 } },
-                             { "B Text", "", "", { 500, 276, 380, 35 } },
-                             { "C Text", "", "", { 501, 323, 448, 35 } },
-                             { "D Text", "", "", { 502, 373, 380, 16 } },
-                             { "E Text", "", "", { 501, 590, 394, 18 } },
-                             { "F Text", "", "new button", { 503, 620, 426, 35 } },
-                             { "G Text", "", "", { 501, 663, 441, 35 } } });
+                             { "A Text", "", "" },
+                             { "B Text", "", "" },
+                             { "C Text", "", "" },
+                             { "D Text", "", "" },
+                             { "E Text", "", "" },
+                             { "F Text", "", "new button" },
+                             { "G Text", "", "" } });
 
     for (int i = 0; i < RoomSetupScreen::numAdviceButtons; ++i)
     {
@@ -111,7 +113,6 @@ TEST (WizardScreens, RoomSetupDiagramLightsWithTheParagraphsUnderTheMouse)
 {
     RoomSetupScreen screen;
     auto& diagram = screen.getRoomLayout();
-    EXPECT_EQ (diagram.getBounds(), juce::Rectangle<int> (18, 144, 463, 577));
     EXPECT_EQ (diagram.getParentComponent(), &screen);
 
     if (! PeerMouse::hasDisplay())
@@ -154,10 +155,7 @@ TEST (WizardScreens, StepFiveLocksNextAndBackWhileTheLevelTestLoops)
     StepFive screen;
     expectButtons (screen, { standardNext, standardBack });
     EXPECT_EQ (screen.getNoiseButton().getTooltip(), "Click to generate a test noise...");
-    EXPECT_EQ (screen.getNoiseButton().getBounds(), juce::Rectangle<int> (590, 293, 256, 49));
     EXPECT_TRUE (screen.getNoiseButton().getClickingTogglesState());
-
-    EXPECT_EQ (screen.getLevelProgress().getBounds(), juce::Rectangle<int> (33, 287, 560, 208));
 
     EXPECT_FALSE (screen.isLevelTestRunning());
     screen.beginLevelTest();
@@ -181,14 +179,14 @@ TEST (WizardScreens, StepFiveLocksNextAndBackWhileTheLevelTestLoops)
 TEST (WizardScreens, StepSixHasFinishMeasureHoldAndOneSpeakerToggleOn)
 {
     StepSix screen;
-    expectButtons (screen, { { "Finish", "Exit the application...", "new button", nextPlace },
+    expectButtons (screen, { { "Finish", "Exit the application...", "new button" },
                              standardBack,
-                             { "Measure", "Click to perform a room measurement...", "Measure", { 404, 308, 191, 46 } },
-                             { "Hold", "Click to hold the current measurement on screen...", "Hold Current", { 404, 382, 191, 46 } },
-                             { "Left", "Measure the left speaker...", "Left", { 312, 256, 23, 21 } },
-                             { "Both", "Measure both speakers...", "Both", { 572, 256, 23, 21 } },
-                             { "Right", "Measure the right speaker...", "Right", { 828, 256, 23, 21 } },
-                             { "EQ Calculator", "Open the EQ Calculator...", "new button", { 22, 704, 95, 24 } } });
+                             { "Measure", "Click to perform a room measurement...", "Measure" },
+                             { "Hold", "Click to hold the current measurement on screen...", "Hold Current" },
+                             { "Left", "Measure the left speaker...", "Left" },
+                             { "Both", "Measure both speakers...", "Both" },
+                             { "Right", "Measure the right speaker...", "Right" },
+                             { "EQ Calculator", "Open the EQ Calculator...", "new button" } });
     EXPECT_EQ (findButton (screen, "Next"), nullptr);
 
     EXPECT_TRUE (screen.isLeftSelected());
@@ -209,19 +207,24 @@ TEST (WizardScreens, StepSixHasFinishMeasureHoldAndOneSpeakerToggleOn)
 TEST (WizardScreens, StepSixShowsTheStripOfTheSpeakerTheEngineMeasuresOverItsGraph)
 {
     StepSix screen;
-    EXPECT_EQ (screen.getGraph().getBounds(), juce::Rectangle<int> (77, 491, 862, 178));
     EXPECT_EQ (screen.getGraph().getName(), "GraphView");
     EXPECT_EQ (screen.getGraph().xToFrequency (0), 20);
     EXPECT_EQ (screen.getGraph().xToFrequency (862), 500);
 
     ProgressSlider* strips[] = { &screen.getLeftProgress(), &screen.getBothProgress(), &screen.getRightProgress() };
-    const juce::Rectangle<int> places[] = { { 98, 454, 281, 9 }, { 358, 454, 281, 9 }, { 618, 454, 281, 9 } };
     const char* announcements[] = { "MEASURING LEFT SPEAKER...", "MEASURE BOTH SPEAKERS...", "MEASURING RIGHT SPEAKER..." };
+
+    // Each strip runs below its own speaker's toggle and no other one, above the graph.
+    juce::Button* toggles[] = { &screen.getLeftButton(), &screen.getBothButton(), &screen.getRightButton() };
 
     for (int i = 0; i < 3; ++i)
     {
-        EXPECT_EQ (strips[i]->getBounds(), places[i]);
         EXPECT_FALSE (strips[i]->isVisible());
+        EXPECT_LT (strips[i]->getBottom(), screen.getGraph().getY());
+
+        for (int t = 0; t < 3; ++t)
+            EXPECT_EQ (strips[i]->getX() <= toggles[t]->getBounds().getCentreX() && toggles[t]->getBounds().getCentreX() < strips[i]->getRight(), i == t)
+                << "strip " << i << ", toggle " << t;
     }
 
     auto* engine = SonavelAudioEngine::getInstance();

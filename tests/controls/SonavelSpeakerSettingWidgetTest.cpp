@@ -46,10 +46,18 @@ TEST (SonavelSpeakerSettingWidget, StartsAtQOneFortyHertzDepthOneWithKnobsOverTh
     ASSERT_NE (knobs.depth, nullptr);
 
     EXPECT_EQ (asTuple (widget.getSettings()), std::make_tuple (1, 40, 1));
-    EXPECT_EQ (widget.getBounds(), juce::Rectangle<int> (0, 0, 366, 86));
-    EXPECT_EQ (knobs.q->getBounds(), juce::Rectangle<int> (0, 0, 118, 86));
-    EXPECT_EQ (knobs.freq->getBounds(), juce::Rectangle<int> (123, 0, 118, 86));
-    EXPECT_EQ (knobs.depth->getBounds(), juce::Rectangle<int> (246, 0, 118, 86));
+
+    // Q, FREQ and DEPTH from left to right, each at its picture's size, apart, inside the panel.
+    const auto picture = PictureCatalog::info (PictureCatalog::qKnobFrame (1));
+    juce::Slider* inOrder[] = { knobs.q, knobs.freq, knobs.depth };
+
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ (inOrder[i]->getWidth(), picture.width) << i;
+        EXPECT_EQ (inOrder[i]->getHeight(), picture.height) << i;
+        EXPECT_TRUE (widget.getLocalBounds().contains (inOrder[i]->getBounds())) << i;
+        EXPECT_TRUE (i == 0 || inOrder[i]->getX() > inOrder[i - 1]->getRight()) << i;
+    }
     EXPECT_EQ (knobs.q->getTooltip(), "1");
     EXPECT_EQ (knobs.freq->getTooltip(), "40");
     EXPECT_EQ (knobs.depth->getTooltip(), "1");

@@ -168,7 +168,8 @@ TEST (GraphViewReadout, LabelInTheTopRightCornerFollowsThePointerAndClearsWhenIt
 
     auto* readout = findReadout (graph);
     ASSERT_NE (readout, nullptr);
-    EXPECT_EQ (readout->getBounds(), juce::Rectangle<int> (609 - 110, 2, 110, 12));
+    EXPECT_EQ (readout->getRight(), graph.getWidth());
+    EXPECT_LT (readout->getBottom(), graph.getHeight() / 4);
 
     // It works without a response, and over its own corner too.
     pointer.moveTo (graph, { 300, 44 });
