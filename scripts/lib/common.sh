@@ -11,25 +11,37 @@ configure_and_build() {
     cmake --build "$dir"
 }
 
-# Starts Xvfb on a free display number unless DISPLAY already works; stops it on exit.
-ensure_display() {
-    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-        return 0
-    fi
+# start_private_display: starts Xvfb on the first free display number from 90 on, exports DISPLAY
+# and sets xvfb_pid. Another program may take a number first: the next one is tried.
+start_private_display() {
     local n=90
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
+    while [ "$n" -lt 200 ]; do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            xvfb_pid=$!
+            for _ in $(seq 100); do
+                if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+                    export DISPLAY=":$n"
+                    return 0
+                fi
+                kill -0 "$xvfb_pid" 2>/dev/null || break
+                sleep 0.05
+            done
+            kill "$xvfb_pid" 2>/dev/null
+        fi
         n=$((n + 1))
     done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    echo "could not start Xvfb on $DISPLAY" >&2
+    echo "could not start Xvfb" >&2
     return 1
+}
+
+# Starts an X display of the suite's own, whatever DISPLAY says: tests move the pointer, type and
+# take screenshots, which must never happen on the person's own display. Stops it on exit. The
+# tests' launcher (tests/own_display.sh) finds it through SONAVEL_TEST_DISPLAY.
+ensure_display() {
+    start_private_display || return 1
+    export SONAVEL_TEST_DISPLAY=$DISPLAY
+    trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 }
 
 # configure_and_build_targets DIR BUILD_TYPE "TARGET..." [cmake options...]

@@ -47,15 +47,59 @@ TEST (UserInstanceLock, CopiesOfOtherUsersOrSessionsDoNotMeet)
     EXPECT_EQ (second.getOutcome(), Outcome::held);
 }
 
-TEST (UserInstanceLock, AFolderWhereNoLockCanBeMadeLetsTheProgramRun)
+TEST (UserInstanceLock, AFolderWhereNoLockCanBeTakenLetsEveryCopyRun)
 {
+    // A "folder" that is a file, and a folder whose lock file cannot be opened (a folder sits in
+    // its place): the program runs rather than refuse to start, and so does a second copy.
     TemporaryFolder place;
     const auto notAFolder = place.folder.getChildFile ("file");
     ASSERT_TRUE (notAFolder.replaceWithText ("x"));
+    ASSERT_TRUE (place.folder.getChildFile ("App.lock").createDirectory());
 
-    UserInstanceLock lock (notAFolder, "App");
-    EXPECT_EQ (lock.getOutcome(), Outcome::unavailable);
-    EXPECT_FALSE (lock.notifyRunningCopy());
+    for (const auto& folder : { notAFolder, place.folder })
+    {
+        UserInstanceLock lock (folder, "App");
+        UserInstanceLock second (folder, "App");
+        EXPECT_EQ (lock.getOutcome(), Outcome::unavailable) << folder.getFullPathName();
+        EXPECT_EQ (second.getOutcome(), Outcome::unavailable) << folder.getFullPathName();
+        EXPECT_FALSE (second.notifyRunningCopy());
+        EXPECT_FALSE (folder.getChildFile ("App.wake").exists()) << "nobody listens, so no FIFO is made";
+    }
+}
+
+TEST (UserInstanceLock, AWakePathThatIsNotAFifoIsNeitherWrittenToNorTakenForAWakeUp)
+{
+    TemporaryFolder place;
+    const auto wake = place.folder.getChildFile ("App.wake");
+
+    // A folder in the FIFO's place: the holder runs without listening, a later copy wakes nobody.
+    ASSERT_TRUE (wake.createDirectory());
+    {
+        UserInstanceLock holder (place.folder, "App");
+        ASSERT_EQ (holder.getOutcome(), Outcome::held);
+        int wakeUps = 0;
+        holder.onAnotherCopyStarted = [&] { ++wakeUps; };
+
+        UserInstanceLock later (place.folder, "App");
+        EXPECT_EQ (later.getOutcome(), Outcome::heldByAnotherCopy);
+        EXPECT_FALSE (later.notifyRunningCopy());
+        pumpMessages (50);
+        EXPECT_EQ (wakeUps, 0);
+    }
+    EXPECT_TRUE (wake.isDirectory()) << "the holder leaves what it did not make";
+    ASSERT_TRUE (wake.deleteRecursively());
+
+    // A plain file there while another process holds the lock: the later copy reports nobody
+    // woken and leaves the file as it was.
+    const auto lockFd = ::open (place.folder.getChildFile ("App.lock").getFullPathName().toRawUTF8(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ (::flock (lockFd, LOCK_EX | LOCK_NB), 0);
+    ASSERT_TRUE (wake.replaceWithText ("notes"));
+
+    UserInstanceLock later (place.folder, "App");
+    EXPECT_EQ (later.getOutcome(), Outcome::heldByAnotherCopy);
+    EXPECT_FALSE (later.notifyRunningCopy());
+    EXPECT_EQ (wake.loadFileAsString(), "notes");
+    ::close (lockFd);
 }
 
 TEST (UserInstanceLock, ALaterCopyWakesTheHolderOnItsMessageThread)

@@ -4,6 +4,11 @@
 # usage: wizard_walk.sh PATH_TO_PROGRAM
 set -uo pipefail
 
+# It moves the pointer and clicks: only ever on a display of the suite's own.
+if [ -z "${SONAVEL_TEST_DISPLAY:-}" ] || [ "${DISPLAY:-}" != "$SONAVEL_TEST_DISPLAY" ]; then
+    exec "$(dirname "$0")/../own_display.sh" "$0" "$@"
+fi
+
 app=$1
 title="KORVEN Sonavel v.1.0.36"
 failures=0
@@ -13,20 +18,19 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 home=$(mktemp -d)
-cleanup() { for p in "${pids[@]}"; do kill -INT "$p" 2>/dev/null; done; rm -rf "$home"; }
+cleanup() {
+    for p in "${pids[@]}"; do kill -INT "$p" 2>/dev/null; done
+    SONAVEL_ROOM_DIR=$home/room "$(dirname "$0")/../../scripts/virtual-room" cleanup >/dev/null 2>&1
+    rm -rf "$home"
+}
 trap cleanup EXIT
 export HOME=$home
-# A runtime folder of its own, so that the walk neither meets nor blocks a copy the person has open.
+# A runtime folder of its own, so that the walk neither meets nor blocks another copy.
 export XDG_RUNTIME_DIR=$home/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 log="$home/.config/KORVEN Sonavel/KORVEN Sonavel.txt"
 
-if ! xdpyinfo >/dev/null 2>&1; then
-    echo "no X display (DISPLAY=${DISPLAY:-}); scripts/test starts one"
-    exit 1
-fi
-
-# Only this walk's own copies count: a person's copy may be open on the same display.
+# Only this walk's own copies count.
 windows_named() {
     local w p q
     for w in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
@@ -150,6 +154,75 @@ xdotool mousemove --window "$wid" 994 7 click 1
 wait_for_exit "${pids[-1]}"
 check "the close button ends the program with exit code 0" test $? -eq 0
 check "a second session appends its own shutdown line" test "$(tr -d '\r' < "$log" | grep -c -x 'shutdown()...')" -eq 2
+
+# --- closing the window while it plays or measures --------------------------------------------
+# FINISH is locked then, but the close button is not. The program stops the worker (it must not
+# wait for the noise to end, nor kill the thread), closes the log with shutdown() and exits.
+export SONAVEL_ROOM_DIR=$home/room
+eval "$("$(dirname "$0")/../../scripts/virtual-room" start)" || fail "a virtual room to play into"
+log_tail() { tr -d '\r' < "$log" | tail -n +$(($1 + 1)); }
+printed_buffers() { grep -c 'Full buffer ready on input' "$home/stdout.txt"; }
+in_order() {
+    awk -v want="$1" 'BEGIN { n = split(want, w, "|"); i = 1 } i <= n && $0 == w[i] { i++ } END { exit i <= n }'
+}
+wait_for_log_line() {
+    for _ in $(seq 300); do
+        log_tail "$1" | grep -q -x -F "$2" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+wait_for_printed_buffer() {
+    for _ in $(seq 300); do
+        [ "$(printed_buffers)" -gt 0 ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# close_while_busy WHAT WORKER STOPPED_LINE: closes the window and checks how the program went.
+close_while_busy() {
+    local what=$1 worker=$2 stopped=$3 buffers start status
+    buffers=$(printed_buffers)
+    start=$(date +%s%N)
+    xdotool mousemove --window "$wid" 994 7 click 1
+    wait_for_exit "${pids[-1]}"
+    status=$?
+    echo "note: closed during $what, the program ended $((($(date +%s%N) - start) / 1000000)) ms after the click"
+    check "closing the window during $what ends the program with exit code 0" test "$status" -eq 0
+    check "the $what was stopped on request, not waited for" eval 'log_tail "$lines_before" | grep -q -x -F "$stopped"'
+    check "the worker went before shutdown, and shutdown() is the log's last line" \
+        eval 'log_tail "$lines_before" | in_order "$worker destroyed...|shutdown()..." && [ "$(log_tail "$lines_before" | tail -n 1)" = "shutdown()..." ]'
+    check "no thread was killed by force" eval '! log_tail "$lines_before" | grep -q "killing thread by force"'
+    check "the stream gave at most one more buffer after the click" test $(($(printed_buffers) - buffers)) -le 1
+}
+
+walk_to() {
+    local shot
+    shot=$(snapshot)
+    for _ in $(seq "$1"); do
+        click_next
+        shot=$(wait_for_change "$shot") || fail "Next leads on"
+    done
+}
+
+lines_before=$(tr -d '\r' < "$log" | wc -l)
+start_app
+wid=$(wait_for_window) || fail "the window opens for the level test"
+walk_to 5
+click_content 718 317
+wait_for_log_line "$lines_before" "Constructed leveltest, about to blast pink noise." || fail "TEST TONE starts the level test"
+close_while_busy "level test" LevelTestingThread "Level test error: stopped on request"
+
+lines_before=$(tr -d '\r' < "$log" | wc -l)
+start_app
+wid=$(wait_for_window) || fail "the window opens for a measurement"
+walk_to 6
+click_content 499 331
+wait_for_printed_buffer || fail "MEASURE starts a measurement that captures"
+close_while_busy "measurement" AudioTestingThread "Measurement error: stopped on request"
+check "the measurement stored no result" eval '! log_tail "$lines_before" | grep -q -x "Setting settings with test results."'
+"$(dirname "$0")/../../scripts/virtual-room" cleanup >/dev/null 2>&1
 
 # --- no display at all ----------------------------------------------------------------------
 env -u DISPLAY "$app" >"$home/nodisplay.txt" 2>&1
