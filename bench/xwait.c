@@ -13,7 +13,12 @@
  *
  * Prints "ms=ELAPSED start=T0 end=T1 [pid=PID]", the times in seconds of CLOCK_MONOTONIC (the
  * clock of Python's time.monotonic), so that other timed events can be set beside them.
- * Exits 1 when the condition is not met in time (default 60 s), 2 on wrong use. */
+ * Exits 1 when the condition is not met in time (default 60 s), 2 on wrong use.
+ *
+ *   xwait --watch X Y W H
+ *
+ * prints a line "repaint" for each burst of Damage reports that touches the rectangle, until its
+ * output is closed: a script reading it waits for the screen's answer instead of sleeping. */
 
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
@@ -24,6 +29,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -40,8 +46,40 @@ static double now (void)
 static int usage (void)
 {
     fputs ("usage: xwait [--timeout MS] (--changed N | --gold N) X Y W H "
-           "(click X Y | motion X Y | launch PROGRAM [ARG...])\n", stderr);
+           "(click X Y | motion X Y | launch PROGRAM [ARG...])\n"
+           "       xwait --watch X Y W H\n", stderr);
     return 2;
+}
+
+static int touches (const XDamageNotifyEvent* damage, int rx, int ry, int rw, int rh)
+{
+    const XRectangle* a = &damage->area;
+    return a->x < rx + rw && a->x + a->width > rx && a->y < ry + rh && a->y + a->height > ry;
+}
+
+/* One line per burst: a repaint comes as many reports, and the reader only needs to wake once. */
+static int watch (Display* display, int damage_event, int rx, int ry, int rw, int rh)
+{
+    signal (SIGPIPE, SIG_DFL);
+    XDamageCreate (display, DefaultRootWindow (display), XDamageReportRawRectangles);
+    XFlush (display);
+
+    for (;;)
+    {
+        int touched = 0;
+
+        do
+        {
+            XEvent event;
+            XNextEvent (display, &event);
+            if (event.type == damage_event + XDamageNotify)
+                touched |= touches ((const XDamageNotifyEvent*) &event, rx, ry, rw, rh);
+        }
+        while (XPending (display) > 0);
+
+        if (touched && (puts ("repaint") == EOF || fflush (stdout) == EOF))
+            return 0;
+    }
 }
 
 static int parse_int (const char* text, int* value)
@@ -82,6 +120,16 @@ static long count (XImage* image, XImage* before, int gold)
 int main (int argc, char** argv)
 {
     int timeout_ms = 60000, threshold = -1, gold = 0, i = 1;
+    const int watching = argc == 6 && strcmp (argv[1], "--watch") == 0;
+    int rx, ry, rw, rh;
+
+    if (watching)
+    {
+        if (! parse_int (argv[2], &rx) || ! parse_int (argv[3], &ry) || ! parse_int (argv[4], &rw)
+            || ! parse_int (argv[5], &rh) || rw <= 0 || rh <= 0)
+            return usage();
+        i = argc;
+    }
 
     for (; i < argc && strncmp (argv[i], "--", 2) == 0; i += 2)
     {
@@ -97,19 +145,23 @@ int main (int argc, char** argv)
             return usage();
     }
 
-    int rx, ry, rw, rh;
-    if (threshold < 0 || argc - i < 5 || ! parse_int (argv[i], &rx) || ! parse_int (argv[i + 1], &ry)
-        || ! parse_int (argv[i + 2], &rw) || ! parse_int (argv[i + 3], &rh) || rw <= 0 || rh <= 0)
-        return usage();
-    i += 4;
+    const char* action = "watch";
+    int ax = 0, ay = 0, pointer_action = 0;
 
-    const char* action = argv[i++];
-    int ax = 0, ay = 0;
-    const int pointer_action = strcmp (action, "click") == 0 || strcmp (action, "motion") == 0;
-    if (pointer_action && (argc - i != 2 || ! parse_int (argv[i], &ax) || ! parse_int (argv[i + 1], &ay)))
-        return usage();
-    if (! pointer_action && (strcmp (action, "launch") != 0 || i >= argc))
-        return usage();
+    if (! watching)
+    {
+        if (threshold < 0 || argc - i < 5 || ! parse_int (argv[i], &rx) || ! parse_int (argv[i + 1], &ry)
+            || ! parse_int (argv[i + 2], &rw) || ! parse_int (argv[i + 3], &rh) || rw <= 0 || rh <= 0)
+            return usage();
+        i += 4;
+
+        action = argv[i++];
+        pointer_action = strcmp (action, "click") == 0 || strcmp (action, "motion") == 0;
+        if (pointer_action && (argc - i != 2 || ! parse_int (argv[i], &ax) || ! parse_int (argv[i + 1], &ay)))
+            return usage();
+        if (! pointer_action && (strcmp (action, "launch") != 0 || i >= argc))
+            return usage();
+    }
 
     Display* display = XOpenDisplay (NULL);
     if (display == NULL)
@@ -125,6 +177,9 @@ int main (int argc, char** argv)
         fputs ("xwait: the display lacks the DAMAGE or XTEST extension\n", stderr);
         return 2;
     }
+
+    if (watching)
+        return watch (display, damage_event, rx, ry, rw, rh);
 
     const Window root = DefaultRootWindow (display);
     /* Drawing into any window shows as damage to the root: there is no compositor in between. */
