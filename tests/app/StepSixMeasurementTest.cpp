@@ -1,4 +1,5 @@
 #include "ComponentSearch.h"
+#include "DrawnTraces.h"
 #include "EQCalculatorPopup.h"
 #include "LogCollector.h"
 #include "MessagePump.h"
@@ -18,17 +19,6 @@
 
 namespace
 {
-    bool isBlue (juce::Colour c) { return c.getAlpha() > 150 && c.getBlue() > 150 && c.getRed() < 80 && c.getGreen() < 80; }
-    bool isCrimson (juce::Colour c) { return c.getAlpha() > 150 && c.getRed() > 150 && c.getGreen() < 80 && c.getBlue() < 140; }
-
-    juce::Image render (GraphView& graph)
-    {
-        juce::Image image (juce::Image::ARGB, graph.getWidth(), graph.getHeight(), true);
-        juce::Graphics g (image);
-        graph.paint (g);
-        return image;
-    }
-
     // The column where a trace of the colour reaches highest, i.e. its loudest frequency; -1 if none.
     int peakColumn (const juce::Image& image, bool (*matches) (juce::Colour))
     {
@@ -61,15 +51,6 @@ namespace
         }
 
         return numbers;
-    }
-
-    int countPixels (const juce::Image& image, bool (*matches) (juce::Colour))
-    {
-        int n = 0;
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                n += matches (image.getPixelAt (x, y)) ? 1 : 0;
-        return n;
     }
 
     // Step six in a virtual room, measured through its buttons as a person does.

@@ -1,7 +1,6 @@
 #include "DftAnalyzer.h"
 #include "LogCollector.h"
 #include "MessageRecorder.h"
-#include "RunMeasurement.h"
 #include "SonavelAudioEngine.h"
 #include "VirtualRoom.h"
 
@@ -16,8 +15,6 @@ namespace
     protected:
         void SetUp() override { LogCollector::get().clear(); }
         void TearDown() override { SonavelAudioEngine::deleteInstance(); }
-
-        static bool logged (const juce::String& line) { return LogCollector::get().lines().contains (line); }
     };
 
     void fillRecord (MeasurementRecord& record, float value)
@@ -90,22 +87,6 @@ TEST_F (EngineTest, ComputesTheEqPreviewWithItsOwnAxis)
     EXPECT_FLOAT_EQ (axis[256], 125.0f);
 }
 
-TEST (RunMeasurementWithoutSoundServer, EndsAsAnAudioErrorAndLeavesTheResultAlone)
-{
-    const VirtualRoom::NoServer noServer;
-    MeasurementState state;
-    std::vector<float> result (16384, 0.25f);
-    int32_t first = 7, second = 8, third = 9;
-    float level = 1.5f;
-
-    EXPECT_EQ (runMeasurement (5000, state, 1, result.data(), first, second, third, level, false), statusAudioError);
-    EXPECT_NE (state.errorText, nullptr);
-    EXPECT_EQ (result[100], 0.25f);
-    EXPECT_EQ (first, 7);
-    EXPECT_EQ (level, 1.5f);
-    EXPECT_EQ (state.captureBuffer, nullptr);
-}
-
 TEST_F (EngineTest, AMeasurementWithoutSoundServerStillFinishesAndKeepsTheOldRecord)
 {
     const VirtualRoom::NoServer noServer;
@@ -161,20 +142,4 @@ TEST_F (EngineTest, AModeOutsideTheSpeakersIsNotAnnounced)
 
     EXPECT_EQ (recorder.messages().size(), 1u);
     EXPECT_FALSE (SonavelAudioEngine::getInstance()->hasValidResults());
-}
-
-TEST_F (EngineTest, ALevelTestWithoutSoundServerReportsNoFailureButEnds)
-{
-    const VirtualRoom::NoServer noServer;
-    MessageRecorder recorder;
-
-    SonavelAudioEngine::getInstance()->startLevelTest();
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
-
-    EXPECT_EQ (recorder.messages().front().text, "MEASURING OUTPUT LEVEL...");
-    EXPECT_FALSE (logged ("Engine: stopping test thread.")) << "no measurement thread exists";
-
-    const auto lines = LogCollector::get().lines();
-    EXPECT_LT (lines.indexOf ("LevelTestingThread created..."), lines.indexOf ("LevelTestingThread running..."));
-    EXPECT_LT (lines.indexOf ("LevelTestingThread running..."), lines.indexOf ("Constructed leveltest, about to blast pink noise."));
 }

@@ -1,3 +1,4 @@
+#include "DrawnTraces.h"
 #include "EQCalculatorPopup.h"
 #include "MessagePump.h"
 #include "SonavelSkin.h"
@@ -37,17 +38,10 @@ namespace
         pumpMessages (10);
     }
 
-    bool isBlue (juce::Colour c) { return c.getAlpha() > 150 && c.getBlue() > 150 && c.getRed() < 80 && c.getGreen() < 80; }
-
     // The frequency of the graph's deepest blue point.
     int dipFrequency (GraphView& graph)
     {
-        juce::Image image (juce::Image::ARGB, graph.getWidth(), graph.getHeight(), true);
-        {
-            juce::Graphics g (image);
-            graph.paint (g);
-        }
-
+        const auto image = render (graph);
         int deepestX = -1, deepestY = -1;
         for (int x = 0; x < image.getWidth(); ++x)
             for (int y = image.getHeight() - 1; y > deepestY; --y)
@@ -166,19 +160,11 @@ TEST_F (Calculator, ItsValueBoxesShowDarkDigitsOnALightBoxAndTheSelectionToTypeO
         label = label != nullptr ? label : dynamic_cast<juce::Label*> (child);
     ASSERT_NE (label, nullptr);
 
-    const auto count = [] (const juce::Image& image, auto&& matches)
-    {
-        int n = 0;
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                n += matches (image.getPixelAt (x, y)) ? 1 : 0;
-        return n;
-    };
     const auto shown = label->createComponentSnapshot (label->getLocalBounds().reduced (2));
     const int all = shown.getWidth() * shown.getHeight();
 
-    EXPECT_GT (count (shown, [] (juce::Colour c) { return c.getPerceivedBrightness() > 0.9f; }), all / 2) << "a light box";
-    EXPECT_GT (count (shown, [] (juce::Colour c) { return c.getPerceivedBrightness() < 0.3f; }), 15) << "dark digits";
+    EXPECT_GT (countPixels (shown, [] (juce::Colour c) { return c.getPerceivedBrightness() > 0.9f; }), all / 2) << "a light box";
+    EXPECT_GT (countPixels (shown, [] (juce::Colour c) { return c.getPerceivedBrightness() < 0.3f; }), 15) << "dark digits";
 
     box.showTextBox();
     auto* editor = label->getCurrentTextEditor();
@@ -187,8 +173,8 @@ TEST_F (Calculator, ItsValueBoxesShowDarkDigitsOnALightBoxAndTheSelectionToTypeO
     const auto selected = label->createComponentSnapshot (label->getLocalBounds().reduced (2));
 
     const auto tinted = [] (juce::Colour c) { return c.getSaturation() > 0.12f && c.getPerceivedBrightness() > 0.7f; };
-    EXPECT_LT (count (shown, tinted), 5);
-    EXPECT_GT (count (selected, tinted), 30) << "the selected number, ready to be typed over, shows on a tint of its own";
+    EXPECT_LT (countPixels (shown, tinted), 5);
+    EXPECT_GT (countPixels (selected, tinted), 30) << "the selected number, ready to be typed over, shows on a tint of its own";
     box.hideTextBox (true);
 }
 

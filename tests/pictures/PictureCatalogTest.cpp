@@ -15,81 +15,6 @@ namespace
         return (c.getFloatRed() + c.getFloatGreen() + c.getFloatBlue()) / 3.0f;
     }
 
-    // Within [expected - 4, expected + 4], the pixel line (column or row) whose mean brightness
-    // stands out most from its neighbours' median: where a grid line is drawn.
-    int strongestLineNear (float expected, const std::function<float (int)>& meanOfLine)
-    {
-        const auto centre = static_cast<int> (std::floor (expected));
-        std::vector<float> means;
-        for (int i = centre - 4; i <= centre + 4; ++i)
-            means.push_back (meanOfLine (i));
-
-        auto sorted = means;
-        std::nth_element (sorted.begin(), sorted.begin() + 4, sorted.end());
-        const auto median = sorted[4];
-
-        size_t best = 0;
-        for (size_t i = 1; i < means.size(); ++i)
-            if (std::abs (means[i] - median) > std::abs (means[best] - median))
-                best = i;
-        return centre - 4 + static_cast<int> (best);
-    }
-
-    struct GraphGeometry
-    {
-        Picture picture;
-        juce::Point<int> pictureOrigin;   // where the picture's (0, 0) lies on its host
-        juce::Rectangle<int> graph;       // the graph's bounds on the host
-        float minHz, maxHz;
-        std::vector<float> gridHz;
-    };
-
-    // Pixel column c covers [c, c + 1): it sits within one pixel of x when its centre does.
-    void expectWithinOnePixel (int line, float expected, const char* what, float value)
-    {
-        EXPECT_LE (std::abs (static_cast<float> (line) + 0.5f - expected), 1.0f)
-            << what << " " << value << " belongs at " << expected << ", the picture has it at " << line;
-    }
-
-    void expectGridWhereTheGraphMapsIt (const GraphGeometry& g)
-    {
-        if (PictureCatalog::isPlaceholder (g.picture))
-            GTEST_SKIP() << PictureCatalog::info (g.picture).name << " has no artwork yet";
-
-        const auto image = PictureCatalog::get (g.picture);
-        const auto inPicture = g.graph - g.pictureOrigin;
-        const auto width = static_cast<float> (g.graph.getWidth());
-        const auto half = static_cast<float> (g.graph.getHeight()) * 0.5f;
-
-        const auto meanOfColumn = [&] (int x)
-        {
-            auto sum = 0.0f;
-            for (int y = inPicture.getY() + 3; y < inPicture.getBottom() - 3; ++y)
-                sum += brightness (image, x, y);
-            return sum / static_cast<float> (inPicture.getHeight() - 6);
-        };
-        const auto meanOfRow = [&] (int y)
-        {
-            auto sum = 0.0f;
-            for (int x = inPicture.getX() + 3; x < inPicture.getRight() - 3; ++x)
-                sum += brightness (image, x, y);
-            return sum / static_cast<float> (inPicture.getWidth() - 6);
-        };
-
-        for (const auto hz : g.gridHz)
-        {
-            const auto expected = static_cast<float> (inPicture.getX())
-                                + width * std::log10 (hz / g.minHz) / std::log10 (g.maxHz / g.minHz);
-            expectWithinOnePixel (strongestLineNear (expected, meanOfColumn), expected, "Hz", hz);
-        }
-
-        for (int dB = 20; dB >= -20; dB -= 5)
-        {
-            const auto expected = static_cast<float> (inPicture.getY()) + half - half * static_cast<float> (dB) / 20.0f;
-            expectWithinOnePixel (strongestLineNear (expected, meanOfRow), expected, "dB", static_cast<float> (dB));
-        }
-    }
-
     // A picture as its host shows it: a panel that fills its bounds white before drawing its
     // picture shows transparent pixels as white.
     juce::Colour onWhite (const juce::Image& image, int x, int y)
@@ -211,16 +136,6 @@ TEST (PictureCatalog, RepeatedRequestsShareOneDecodedImage)
     EXPECT_EQ (first.getPixelData(), second.getPixelData());
 }
 
-TEST (PictureCatalog, FrameHelpersCountFromOneAndStayInsideTheirRun)
-{
-    EXPECT_EQ (PictureCatalog::qKnobFrame (1), Picture::qKnobFrame1);
-    EXPECT_EQ (PictureCatalog::qKnobFrame (6), Picture::qKnobFrame6);
-    EXPECT_EQ (PictureCatalog::depthKnobFrame (6), Picture::depthKnobFrame6);
-    EXPECT_EQ (PictureCatalog::freqKnobFrame (1), Picture::freqKnobFrame01);
-    EXPECT_EQ (PictureCatalog::freqKnobFrame (32), Picture::freqKnobFrame32);
-    EXPECT_EQ (PictureCatalog::sliderStep (9), Picture::sliderStep9);
-}
-
 TEST (ButtonFaces, NormalOverAndDownLookDifferent)
 {
     const Picture faces[][3] = {
@@ -276,24 +191,6 @@ TEST (KnobFrames, DepthPointerTurnsFromOneToSixInFrameOrder)
 TEST (KnobFrames, FreqPointerTurnsFrom40To280InFrameOrder)
 {
     expectPointerTurnsClockwiseAcrossTheScale (pointerAngles (PictureCatalog::freqKnobFrame, 32));
-}
-
-TEST (KnobFrames, FreqSpendsAboutHalfTheTurnBelow70Hz)
-{
-    // 70 Hz picks frame 15: it must point close to the top of the scale.
-    EXPECT_NEAR (pointerAngle (Picture::freqKnobFrame15), 0.0f, 27.0f);
-}
-
-TEST (GraphGrids, StepSixGridLinesSitWhereTheGraphDrawsThoseValues)
-{
-    expectGridWhereTheGraphMapsIt ({ Picture::stepSixBackground, { -13, -2 }, { 77, 491, 862, 178 },
-                                     20.0f, 500.0f, { 20.0f, 50.0f, 100.0f, 200.0f, 500.0f } });
-}
-
-TEST (GraphGrids, EqCalculatorGridLinesSitWhereTheGraphDrawsThoseValues)
-{
-    expectGridWhereTheGraphMapsIt ({ Picture::eqCalculatorBackground, { 0, 0 }, { 111, 322, 609, 176 },
-                                     20.0f, 300.0f, { 20.0f, 50.0f, 100.0f, 200.0f, 300.0f } });
 }
 
 TEST (RoomMarkers, EachMarkersPaperMatchesTheDiagramWhereItSits)

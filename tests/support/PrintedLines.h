@@ -2,27 +2,49 @@
 
 #include <juce_core/juce_core.h>
 
-#include <string>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
-// Diverts this process's standard output into a file for as long as it lives, so that a test can
-// read the program's progress lines while they are still being printed (by any thread).
+// Diverts this process's standard output into a file while it lives, so that a test can read the
+// progress lines as they are printed, by any thread.
 class PrintedLines final
 {
 public:
-    PrintedLines();
-    ~PrintedLines();
+    PrintedLines() : file (juce::File::createTempFile ("printed")), saved (dup (STDOUT_FILENO))
+    {
+        std::fflush (stdout);
+        const int fd = open (file.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2 (fd, STDOUT_FILENO);
+        close (fd);
+    }
 
-    PrintedLines (const PrintedLines&) = delete;
-    PrintedLines& operator= (const PrintedLines&) = delete;
+    ~PrintedLines()
+    {
+        std::fflush (stdout);
+        dup2 (saved, STDOUT_FILENO);
+        close (saved);
+        file.deleteFile();
+    }
 
-    // Everything printed so far, and its non-empty lines.
-    std::string text() const;
-    juce::StringArray lines() const;
+    juce::String text() const
+    {
+        std::fflush (stdout);
+        return file.loadFileAsString();
+    }
 
-    // Lines printed so far that start with the prefix.
-    int countStartingWith (const juce::String& prefix) const;
+    int countStartingWith (const juce::String& prefix) const
+    {
+        auto lines = juce::StringArray::fromLines (text());
+        int count = 0;
+
+        for (const auto& line : lines)
+            count += line.startsWith (prefix) ? 1 : 0;
+
+        return count;
+    }
 
 private:
-    std::string path;
-    int savedStdout = -1;
+    juce::File file;
+    int saved;
 };

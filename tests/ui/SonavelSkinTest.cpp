@@ -115,12 +115,6 @@ TEST (SonavelSkin, OtherSliderStylesKeepTheDefaultLook)
     }
 }
 
-TEST (SonavelSkin, TooltipsAreTranslucentGold)
-{
-    SonavelSkin skin;
-    EXPECT_EQ (skin.findColour (juce::TooltipWindow::backgroundColourId).getARGB(), 0xCCB8955Bu);
-}
-
 namespace
 {
     // A value box like the EQ calculator's Freq box.
@@ -159,17 +153,6 @@ namespace
         button.paintButton (g, over, down);
         return image;
     }
-}
-
-TEST (SonavelSkin, ValueBoxesAreSpinnerLabelsThatExplainTheirSlider)
-{
-    SonavelSkin skin;
-    juce::Slider slider (juce::Slider::IncDecButtons, juce::Slider::TextBoxLeft);
-    slider.setTooltip ("Type or spin the desired Q value...");
-
-    std::unique_ptr<juce::Label> box (skin.createSliderTextBox (slider));
-    ASSERT_NE (dynamic_cast<SpinnerLabel*> (box.get()), nullptr);
-    EXPECT_EQ (box->getTooltip(), "Type or spin the desired Q value...");
 }
 
 TEST (SonavelSkin, SpinnerButtonsTakeNoKeyboardFocus)
