@@ -42,7 +42,9 @@ namespace
         std::vector<int> numbers;
         juce::String digits;
 
-        for (auto p = (text + " ").getCharPointer(); ! p.isEmpty(); ++p)
+        const auto padded = text + " ";
+
+        for (auto p = padded.getCharPointer(); ! p.isEmpty(); ++p)
         {
             if (juce::CharacterFunctions::isDigit (*p))
                 digits << juce::String::charToString (*p);
