@@ -417,7 +417,10 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (! levelOnly)
         pollCapture (state);
 
-    const char* streamError = active < 0 ? Pa_GetErrorText (active) : nullptr;
+    // A stream whose sound server went away ends as if it had completed, before its noise has played.
+    const char* streamError = active < 0 ? Pa_GetErrorText (active)
+                              : state.noiseSource.getFramesRemaining() > 0 ? "the audio stream ended before the noise had played"
+                                                                           : nullptr;
 
     for (auto* stream : { &state.outputStream, &state.inputStream })
     {
