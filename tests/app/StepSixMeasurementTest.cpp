@@ -73,21 +73,13 @@ namespace
                 wizard.requestStateChange (requestNext);
         }
 
-        // The sound server's ALSA plugin ends a stream early now and then; a person measures again.
         void measure()
         {
             auto& measureButton = *findButton (stepSix(), "Measure");
-
-            for (int attempt = 0; attempt < 3; ++attempt)
-            {
-                LogCollector::get().clear();
-                measureButton.triggerClick();
-                ASSERT_TRUE (pumpMessagesUntil ([&] { return ! measureButton.isEnabled(); }));
-                ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }, 30000));
-
-                if (SonavelAudioEngine::getInstance()->getLastOutcome() != MeasurementOutcome::streamStopped)
-                    return;
-            }
+            LogCollector::get().clear();
+            measureButton.triggerClick();
+            ASSERT_TRUE (pumpMessagesUntil ([&] { return ! measureButton.isEnabled(); }));
+            ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }, 60000));
         }
 
         // The line that follows the given one in the log, or empty.
@@ -113,31 +105,17 @@ TEST_F (StepSixInARoom, AMeasurementDrawsTheModeAndSuggestsTheNotchTheLogNamesTh
     measure();
     ASSERT_TRUE (stepSix().isLastMeasurementValid());
 
-    // One block of noise places the curve's peak and the suggested centre within about 6 % of the
-    // mode, about one time in ten two bins or more off it; a person then measures again, and so
-    // does the test, twice at most.
-    const auto nearTheMode = [] (float hz) { return std::abs (hz - VirtualRoom::defaultModeHz) <= VirtualRoom::defaultModeHz * 0.1f; };
-    const auto suggestedHz = [] { return static_cast<float> (SonavelAudioEngine::getInstance()->getResults()->frequencyHz); };
-    const auto peakHz = [this] { return graph().xToFrequency (peakColumn (render (graph()), isBlue)); };
-
-    for (int again = 0; again < 2 && ! (nearTheMode (suggestedHz()) && nearTheMode (peakHz())); ++again)
-    {
-        std::cerr << "peak at " << peakHz() << " Hz, suggested " << suggestedHz() << " Hz: measuring again\n";
-        measure();
-        ASSERT_TRUE (stepSix().isLastMeasurementValid());
-    }
-
     auto image = render (graph());
     const int peak = peakColumn (image, isBlue);
     ASSERT_GE (peak, 0) << "a curve is drawn";
-    EXPECT_NEAR (graph().xToFrequency (peak), VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.1f);
+    EXPECT_NEAR (graph().xToFrequency (peak), VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.05f);
     EXPECT_EQ (countPixels (image, isCrimson), 0);
     EXPECT_TRUE (graph().getNotice().isEmpty());
 
     // The log names the recommendation right after storing the result; step six says the same.
     const auto* record = SonavelAudioEngine::getInstance()->getResults();
     ASSERT_NE (record, nullptr);
-    EXPECT_NEAR (record->frequencyHz, VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.1f);
+    EXPECT_NEAR (record->frequencyHz, VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.05f);
     const std::vector<int> suggested { record->frequencyHz, record->qSetting, record->depthSetting };
     const auto logged = logLineAfter ("Setting settings with test results.");
     EXPECT_TRUE (logged.startsWith ("Recommended notch: FREQ ")) << logged;
@@ -269,42 +247,45 @@ TEST_F (StepSixInARoom, AMicrophoneThatRecordsSilenceIsNamedAsTheCause)
     ASSERT_TRUE (pumpMessagesUntil ([&] { return findButton (stepSix(), "Measure")->isEnabled(); }, 30000));
 }
 
-TEST_F (StepSixInARoom, AServerThatDiesBeforeABlockIsKeptEndsTheStreamAndStepSixSaysToMeasureAgain)
+TEST_F (StepSixInARoom, AServerThatDiesBeforeABlockIsKeptIsTriedOnceMoreAndStepSixNamesWhatIsMissing)
 {
     VirtualRoom room;
     ASSERT_TRUE (room.isRunning());
     walkToStepSix();
     LogCollector::get().clear();
 
-    // The server goes at the first buffer of the warm-up: no block can have been kept by then.
+    // The server goes at the first buffer: no block can have been kept by then. The run ends as a
+    // failed stream and is made once more, which finds no server to open a stream on.
     const PrintedLines printed;
     auto& measureButton = *findButton (stepSix(), "Measure");
     measureButton.triggerClick();
     ASSERT_TRUE (pumpMessagesUntil ([&] { return printed.countStartingWith ("Full buffer ready on input") > 0; }, 60000));
     room.stop();
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }, 60000));
+    ASSERT_TRUE (pumpMessagesUntil ([] { return LogCollector::get().lines().contains ("Finishing test."); }, 60000));
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }));
 
+    const auto log = LogCollector::get().lines().joinIntoString ("\n");
     EXPECT_EQ (printed.countStartingWith ("Saving data for FFT"), 0);
-    EXPECT_EQ (SonavelAudioEngine::getInstance()->getLastOutcome(), MeasurementOutcome::streamStopped)
-        << LogCollector::get().lines().joinIntoString ("\n");
+    EXPECT_TRUE (log.contains ("measuring once more.")) << log;
+    EXPECT_EQ (SonavelAudioEngine::getInstance()->getLastOutcome(), MeasurementOutcome::noAudioDevice) << log;
     EXPECT_FALSE (stepSix().isLastMeasurementValid());
     EXPECT_EQ (countPixels (render (graph()), isBlue), 0);
-    EXPECT_EQ (graph().getNotice(), MeasurementNotes::failureSentence (MeasurementOutcome::streamStopped));
+    EXPECT_EQ (graph().getNotice(), MeasurementNotes::failureSentence (MeasurementOutcome::noAudioDevice));
     EXPECT_TRUE (stepSix().getNotes().getSuggestionText().isEmpty());
-    EXPECT_FALSE (LogCollector::get().lines().contains ("!! killing thread by force !!"));
+    EXPECT_FALSE (log.contains ("!! killing thread by force !!"));
 }
 
 TEST (MeasurementNotes, EveryFailureHasASentenceOfItsOwnAndSuccessOrAStopNone)
 {
     const MeasurementOutcome failures[] = { MeasurementOutcome::noAudioDevice, MeasurementOutcome::audioGivenUp,
                                             MeasurementOutcome::streamStopped, MeasurementOutcome::silence,
-                                            MeasurementOutcome::outOfMemory };
+                                            MeasurementOutcome::unsteady, MeasurementOutcome::outOfMemory };
     juce::StringArray sentences;
 
     for (auto outcome : failures)
         sentences.addIfNotAlreadyThere (MeasurementNotes::failureSentence (outcome));
 
-    EXPECT_EQ (sentences.size(), 5);
+    EXPECT_EQ (sentences.size(), 6);
     EXPECT_FALSE (sentences.contains ({}));
     EXPECT_TRUE (MeasurementNotes::failureSentence (MeasurementOutcome::audioGivenUp).contains ("restart"));
 
