@@ -41,6 +41,10 @@ start() {
     window() { wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1); [ -n "$wid" ]; }
     wait_until window || { fail "the window opens"; return 1; }
     eval "$(xdotool getwindowgeometry --shell "$wid")"
+    # The first screen drawn and the program idle: resting on NEXT brings its tooltip up. A click
+    # sent before the first picture is whole would be taken as answered by the rest of that picture.
+    "$xwait" --gold 1000 $((X + 601)) $((Y + 656)) 400 60 motion $((X + 931)) $((Y + 732)) >/dev/null ||
+        { fail "the first screen is drawn and answers the pointer"; return 1; }
 }
 # click_and_see X Y AREA_X AREA_Y W H: clicks at content coordinates and waits for the area to be
 # redrawn differently (the frame is 1 pixel, the title bar 15).
