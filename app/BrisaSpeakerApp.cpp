@@ -1,6 +1,7 @@
 #include "BrisaSpeakerApp.h"
 
 #include "BrisaMainWindow.h"
+#include "QueuedInputWatch.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
@@ -67,6 +68,7 @@ void BrisaSpeakerApp::initialise (const juce::String&)
 
     stateMachine = std::make_unique<SonavelStateMachine>();
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
+    inputWatch = std::make_unique<QueuedInputWatch>();
 
     skin = std::make_unique<SonavelSkin>();
     juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
@@ -88,6 +90,7 @@ void BrisaSpeakerApp::shutdown()
     juce::Logger::setCurrentLogger (nullptr);
     fileLogger.reset();
 
+    inputWatch.reset();
     mainWindow.reset();
     stateMachine.reset();
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 class BrisaMainWindow;
+class QueuedInputWatch;
 class SonavelStateMachine;
 class SonavelSkin;
 class UserInstanceLock;
@@ -31,6 +32,7 @@ private:
 
     std::unique_ptr<UserInstanceLock> instanceLock;
     std::unique_ptr<BrisaMainWindow> mainWindow;
+    std::unique_ptr<QueuedInputWatch> inputWatch;
     std::unique_ptr<SonavelStateMachine> stateMachine;
     std::unique_ptr<SonavelSkin> skin;
 };
