@@ -4,6 +4,7 @@
 #include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
+#include "StepSix.h"
 #include "UserInstanceLock.h"
 
 #include <cstdio>
@@ -66,6 +67,10 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     }
 
     stateMachine = std::make_unique<SonavelStateMachine>();
+
+    // Beside the log: the curves step six showed when the program last ran.
+    stateMachine->getStepSix().keepCurvesIn (configFolder.getChildFile (name + " state.txt"));
+
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
 
     skin = std::make_unique<SonavelSkin>();

@@ -31,6 +31,13 @@ namespace
         return status;
     }
 
+    // ALSA answers a device that another program holds open with "busy", which PortAudio
+    // reports as unavailable.
+    MeasurementOutcome outcomeOfStartError (PaError error)
+    {
+        return error == paDeviceUnavailable ? MeasurementOutcome::devicesBusy : MeasurementOutcome::noAudioDevice;
+    }
+
     bool fillStreamParameters (MeasurementState& state)
     {
         const PaDeviceIndex inputDevice = Pa_GetDefaultInputDevice();
@@ -239,7 +246,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (openError != paNoError)
     {
         state.stream = nullptr;
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (openError));
+        return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
     }
 
     state.noiseSource.prepare (channelSelector);
@@ -248,7 +255,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     const PaError startError = Pa_StartStream (state.stream);
 
     if (startError != paNoError)
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (startError));
+        return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
 
     state.lastWarmUpPass = std::max (state.lastWarmUpPass,
                                      warmUpPassesFor (Pa_GetStreamInfo (state.stream), state.sampleRate, state.blockLength));
