@@ -1,6 +1,8 @@
 #include "BrisaSpeakerApp.h"
 
 #include "BrisaMainWindow.h"
+#include "CommandLine.h"
+#include "ConsoleMeasurement.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
@@ -16,6 +18,9 @@ BrisaSpeakerApp::~BrisaSpeakerApp() = default;
 
 void BrisaSpeakerApp::initialise (const juce::String&)
 {
+    if (runFromCommandLine())
+        return;
+
     const auto name = getApplicationName();
     const auto welcome = name + " " + getApplicationVersion();
 
@@ -79,6 +84,48 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     juce::Logger::writeToLog ("finished initialise()...");
 }
 
+bool BrisaSpeakerApp::runFromCommandLine()
+{
+    const auto line = CommandLine::parse (getCommandLineParameterArray());
+
+    switch (line.task)
+    {
+        case CommandLine::Task::window:
+            return false;
+
+        case CommandLine::Task::help:
+            std::fputs (CommandLine::help().toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::version:
+            std::fputs ((getApplicationName() + " " + getApplicationVersion() + "\n").toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::wrongUsage:
+            std::fputs (("korven-sonavel: " + line.problem + "\n" + CommandLine::help().upToFirstOccurrenceOf ("\n", true, false)
+                         + "Try 'korven-sonavel --help' for more.\n").toRawUTF8(),
+                        stderr);
+            setApplicationReturnValue (CommandLine::statusWrongUsage);
+            break;
+
+        case CommandLine::Task::measure:
+            // Until the measurement says otherwise, e.g. when Ctrl+C ends the program first.
+            setApplicationReturnValue (CommandLine::statusStopped);
+            consoleMeasurement = std::make_unique<ConsoleMeasurement> (
+                line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
+            consoleMeasurement->onFinished = [this] (int status)
+            {
+                setApplicationReturnValue (status);
+                quit();
+            };
+            consoleMeasurement->start();
+            return true;
+    }
+
+    quit();
+    return true;
+}
+
 void BrisaSpeakerApp::shutdown()
 {
     // The engine goes first, so that no test thread still runs or posts messages while the
@@ -92,6 +139,7 @@ void BrisaSpeakerApp::shutdown()
 
     juce::Logger::setCurrentLogger (nullptr);
     fileLogger.reset();
+    consoleMeasurement.reset();
 
     mainWindow.reset();
     stateMachine.reset();

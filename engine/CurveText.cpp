@@ -150,10 +150,10 @@ namespace
     }
 }
 
-std::string CurveText::format (const KeptCurve& curve, const std::string& program)
+std::string CurveText::format (const KeptCurve& curve)
 {
     const auto when = KeptCurve::formatTime (curve.measuredAt);
-    std::string text = "* " + program + "\n"
+    std::string text = std::string ("* ") + program + "\n"
                      + "* Measured: " + (when.empty() ? std::string ("unknown") : when) + "\n"
                      + "* Speakers: " + KeptCurve::nameOf (curve.speakers) + "\n"
                      + smoothingLine + "\n"

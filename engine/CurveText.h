@@ -22,7 +22,10 @@ public:
 
     // Comments (program, time, speakers, smoothing, notch), a header, then every bin from 20 Hz
     // to 500 Hz that has a value: frequency in Hz, level in dB.
-    static std::string format (const KeptCurve& curve, const std::string& program);
+    static std::string format (const KeptCurve& curve);
+
+    // "KORVEN Sonavel v.1.0.36": who wrote a file.
+    static constexpr const char* program = "KORVEN Sonavel v." SONAVEL_VERSION;
 
     enum class Refusal
     {

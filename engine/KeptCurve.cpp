@@ -2,6 +2,20 @@
 
 #include <cstdio>
 
+KeptCurve KeptCurve::measured (const MeasurementRecord& record, int mode, std::time_t when)
+{
+    KeptCurve curve;
+    curve.values.reserve (static_cast<size_t> (record.getNumValues()));
+
+    for (int32_t i = 0; i < record.getNumValues(); ++i)
+        curve.values.push_back (record.valueAt (i));
+
+    curve.speakers = speakersForMode (mode);
+    curve.measuredAt = when;
+    curve.notch = { record.qSetting, record.frequencyHz, record.depthSetting };
+    return curve;
+}
+
 KeptCurve::Speakers KeptCurve::speakersForMode (int mode)
 {
     switch (mode)

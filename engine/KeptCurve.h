@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EqSettings.h"
+#include "MeasurementRecord.h"
 
 #include <ctime>
 #include <string>
@@ -23,6 +24,9 @@ public:
 
     static constexpr int numBins = 16384;
     static double binFrequency (int bin) { return bin * 44100.0 / numBins; }
+
+    // A measurement's record, made with the engine's mode at the given time.
+    static KeptCurve measured (const MeasurementRecord& record, int mode, std::time_t when);
 
     // The engine's modes: 0 left, 1 right, 2 both.
     static Speakers speakersForMode (int mode);

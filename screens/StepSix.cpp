@@ -17,25 +17,9 @@ namespace
     // of the footer below.
     const juce::Rectangle<int> graphPictureArea (20, 481, 960, 214);
 
-    const char* const programLine = "KORVEN Sonavel v." SONAVEL_VERSION;
-
     juce::String quoted (const juce::String& name)
     {
         return juce::String::fromUTF8 ("\xe2\x80\x9c") + name + juce::String::fromUTF8 ("\xe2\x80\x9d");
-    }
-
-    std::optional<KeptCurve> curveOf (const MeasurementRecord& record, int mode)
-    {
-        KeptCurve curve;
-        curve.values.reserve (static_cast<size_t> (record.getNumValues()));
-
-        for (int32_t i = 0; i < record.getNumValues(); ++i)
-            curve.values.push_back (record.valueAt (i));
-
-        curve.speakers = KeptCurve::speakersForMode (mode);
-        curve.measuredAt = std::time (nullptr);
-        curve.notch = { record.qSetting, record.frequencyHz, record.depthSetting };
-        return curve;
     }
 
     juce::Array<float> arrayOf (const KeptCurve& curve)
@@ -187,7 +171,7 @@ void StepSix::endMeasurement()
     {
         notes->showSuggestion ({ results->qSetting, results->frequencyHz, results->depthSetting });
         notes->showClipWarning (engine->wasLastCaptureClipped());
-        currentCurve = curveOf (*results, measuringMode);
+        currentCurve = KeptCurve::measured (*results, measuringMode, std::time (nullptr));
     }
     else
     {
@@ -338,10 +322,10 @@ bool StepSix::saveCurvesTo (const juce::File& chosenFile)
     };
 
     std::vector<Output> outputs;
-    outputs.push_back ({ textFile, CurveText::format (currentCurve ? *currentCurve : *heldCurve, programLine) });
+    outputs.push_back ({ textFile, CurveText::format (currentCurve ? *currentCurve : *heldCurve) });
 
     if (currentCurve && heldCurve)
-        outputs.push_back ({ heldFile, CurveText::format (*heldCurve, programLine) });
+        outputs.push_back ({ heldFile, CurveText::format (*heldCurve) });
 
     outputs.push_back ({ pictureFile, std::string (static_cast<const char*> (png.getData()), png.getDataSize()) });
 
@@ -374,10 +358,11 @@ bool StepSix::saveCurvesTo (const juce::File& chosenFile)
     juce::StringArray names;
 
     for (const auto& output : outputs)
-        names.add (output.file.getFileName());
+        names.add (quoted (output.file.getFileName()));
 
+    const auto last = names.strings.removeAndReturn (names.size() - 1);
     lastFolder = folder;
-    showNotice ("Saved " + names.joinIntoString (", ") + " in " + quoted (folder.getFullPathName()) + ".", true);
+    showNotice ("Saved " + names.joinIntoString (", ") + " and " + last + " in " + quoted (folder.getFullPathName()) + ".", true);
     return true;
 }
 
