@@ -35,7 +35,7 @@ if ! xdpyinfo >/dev/null 2>&1; then
 fi
 eval "$(SONAVEL_ROOM_DIR=$work/room "$root/scripts/virtual-room" start)" || { echo "no virtual room"; exit 1; }
 
-log_has() { tr -d '\r' <"$log" 2>/dev/null | grep -q -F -- "$1"; }
+log_has() { tr -d '\r' <"$log" 2>/dev/null | grep -F -- "$1" >/dev/null; }
 wait_until() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 window_of() {
     local w
