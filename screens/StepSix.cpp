@@ -151,6 +151,7 @@ int StepSix::getSelectedMode() const
 void StepSix::beginMeasurement()
 {
     measuringMode = getSelectedMode();
+    currentCurve.reset();
     setControlsEnabled (false);
     graphView->setResponse (nullptr, nullptr, false);
     graphView->setNotice ({});
@@ -241,8 +242,7 @@ void StepSix::keepState() const
     state.held = heldCurve;
 
     if (! state.save (stateFile.getFullPathName().toStdString()))
-        juce::Logger::writeToLog ("Could not keep the curves in " + stateFile.getFullPathName()
-                                  + ": " + juce::String (std::strerror (errno)));
+        juce::Logger::writeToLog ("Could not keep the curves in " + stateFile.getFullPathName() + ".");
 }
 
 juce::File StepSix::documentsFolder()
