@@ -230,6 +230,11 @@ void StepSix::keepCurvesIn (const juce::File& file)
         graphView->setResponse (&record, &axis, true);
         notes->showSuggestion (notch);
     }
+    else if (heldCurve && heldCurve->source.empty())
+    {
+        // Held after it was measured here: the footer said what to set for it, and still does.
+        notes->showSuggestion (heldCurve->notch);
+    }
 }
 
 void StepSix::keepState() const

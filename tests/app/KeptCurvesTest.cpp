@@ -164,7 +164,9 @@ TEST_F (KeptCurves, StepSixShowsWhatWasKeptAndKeepsWhatChanges)
     ASSERT_TRUE (stepSix.getHeldCurve());
     EXPECT_EQ (stepSix.getHeldCurve()->values, measured.values);
     EXPECT_EQ (stepSix.getHeldCurve()->notch, measured.notch);
-    EXPECT_TRUE (stepSix.getNotes().getSuggestionText().isEmpty());
+    EXPECT_EQ (stepSix.getNotes().getSuggestionText(),
+               juce::String::fromUTF8 ("Suggested rear-panel notch: FREQ 65 Hz \xc2\xb7 Q 3 \xc2\xb7 DEPTH 4"))
+        << "held after it was measured, as the footer said before the restart";
     EXPECT_TRUE (LogCollector::get().lines().isEmpty()) << LogCollector::get().lines().joinIntoString ("\n");
 }
 
