@@ -59,6 +59,7 @@ crimson_in_graph() {
     import -window root -crop "862x178+$((win_X + 1 + 77))+$((win_Y + 16 + 491))" +repage "$work/graph.png" 2>/dev/null
     python3 "$root/scripts/lib/tour_pixels.py" count "$work/graph.png" 0 0 862 178 crimson
 }
+crimson_shown() { [ "$(crimson_in_graph)" -gt 300 ]; }
 finish() {
     click 931 716
     local pid=${pids[-1]}
@@ -78,9 +79,9 @@ printf '* Freq(Hz) SPL(dB) Phase(degrees)\r\n20,-6,0\r\n65,9,0\r\n110,-6,0\r\n50
 to_step_six
 check "step six starts without a held curve" test "$(crimson_in_graph)" -lt 20
 click 893 405                                 # OPEN CURVE
-sleep 1.5
-dialog=$(xdotool search --onlyvisible --pid "${pids[-1]}" 2>/dev/null | grep -v -x "$wid" | head -n 1)
-if [ -n "$dialog" ]; then
+chooser() { dialog=$(xdotool search --onlyvisible --pid "${pids[-1]}" 2>/dev/null | grep -v -x "$wid" | head -n 1); [ -n "$dialog" ]; }
+if wait_until chooser; then
+    sleep 0.5
     eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dlg_/')"
     # The file name box lies along the chooser's bottom, left of its buttons.
     xdotool mousemove $((dlg_X + dlg_WIDTH / 2)) $((dlg_Y + dlg_HEIGHT - 62)) click 1
@@ -90,13 +91,13 @@ if [ -n "$dialog" ]; then
     sleep 1
 fi
 check "OPEN CURVE's chooser starts in the documents folder and opens the file as the held curve" \
-    wait_until test "$(crimson_in_graph)" -gt 300
+    wait_until crimson_shown
 finish
 check "FINISH ends the program with status 0" test $? -eq 0
 check "the held curve is kept beside the log" grep -q -x "curve held" "$state"
 check "and is on step six again after a restart" start_window
 to_step_six
-check "the crimson curve is drawn there" test "$(crimson_in_graph)" -gt 300
+check "the crimson curve is drawn there" wait_until crimson_shown
 # This copy stays open for the command line below.
 
 # --- the command line ------------------------------------------------------------------------
