@@ -264,13 +264,21 @@ juce::File StepSix::chooserFolder() const
 void StepSix::showNotice (const juce::String& text, bool passing)
 {
     graphView->setNotice (text);
+    passingNotice = passing ? text : juce::String();
 
     if (passing)
-        juce::Timer::callAfterDelay (passingNoticeMs, [screen = juce::Component::SafePointer<StepSix> (this), text]
-        {
-            if (screen != nullptr && screen->graphView->getNotice() == text)
-                screen->graphView->setNotice ({});
-        });
+        startTimer (passingNoticeMs);
+    else
+        stopTimer();
+}
+
+void StepSix::timerCallback()
+{
+    stopTimer();
+
+    // Unless something else has been said since.
+    if (graphView->getNotice() == passingNotice)
+        graphView->setNotice ({});
 }
 
 void StepSix::chooseFileToSave()

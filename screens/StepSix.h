@@ -7,7 +7,8 @@
 #include "WizardScreen.h"
 
 // State 6: choose a speaker, measure, compare with a held curve; Finish ends the program.
-class StepSix final : public WizardScreen
+class StepSix final : public WizardScreen,
+                      private juce::Timer
 {
 public:
     StepSix();
@@ -67,6 +68,7 @@ private:
 
     // A passing notice (what was saved or opened) clears itself after a few seconds.
     void showNotice (const juce::String& text, bool passing);
+    void timerCallback() override;
 
     std::unique_ptr<juce::ImageButton> makeSpeakerToggle (const juce::String& name, const juce::String& tooltip);
     std::unique_ptr<ProgressSlider> makeProgress();
@@ -92,5 +94,6 @@ private:
     int measuringMode = 0;
     juce::File stateFile;
     juce::File lastFolder;
+    juce::String passingNotice;
     std::unique_ptr<juce::FileChooser> chooser;
 };
