@@ -130,5 +130,6 @@ juce::String CommandLine::help()
            "  6  not enough memory\n"
            "  7  another program holds the sound devices\n"
            "  8  the sound server stopped answering\n"
-           "  9  the curve could not be saved\n";
+           "  9  the curve could not be saved\n"
+           "  10 the microphone never heard the test noise steadily\n";
 }

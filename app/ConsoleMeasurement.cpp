@@ -46,6 +46,7 @@ int ConsoleMeasurement::statusFor (MeasurementOutcome outcome)
         case MeasurementOutcome::outOfMemory: return 6;
         case MeasurementOutcome::devicesBusy: return 7;
         case MeasurementOutcome::audioGivenUp: return 8;
+        case MeasurementOutcome::unsteady: return 10;
         case MeasurementOutcome::none:
         case MeasurementOutcome::stopped: break;
     }

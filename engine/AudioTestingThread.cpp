@@ -90,17 +90,38 @@ void AudioTestingThread::run()
     {
         try
         {
-            MeasurementState state;
-            state.shouldExit = [this] { return threadShouldExit(); };
-            status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
-                                     frequencyHz, qSetting, depthSetting, unusedOutput, false);
-            errorText = state.errorText;
-            outcome = state.outcome;
+            // A run that kept too few steady blocks failed for a passing reason (the stream, a
+            // noise in the room) more often than for a lasting one: it is made once more.
+            for (int attempt = 0; attempt < 2; ++attempt)
+            {
+                MeasurementState state;
+                state.shouldExit = [this] { return threadShouldExit(); };
+                status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
+                                         frequencyHz, qSetting, depthSetting, unusedOutput, false);
+                errorText = state.errorText;
+                outcome = state.outcome;
 
-            if (state.glitchedBuffersSkipped > 0)
-                juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
-                                          + " captured buffer(s) with a gap or a glitch in them.");
-            captureClipped = status == statusOk && state.captureClipped();
+                if (state.glitchedBuffersSkipped > 0)
+                    juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
+                                              + " captured buffer(s) with a gap or a glitch in them.");
+
+                if (state.streamErrorAfterKeeping != nullptr)
+                    juce::Logger::writeToLog (juce::String ("The audio stream failed (") + state.streamErrorAfterKeeping
+                                              + ") after " + juce::String (state.capturesSaved)
+                                              + " steady block(s): the curve is made from them.");
+                else if (status == statusOk)
+                    juce::Logger::writeToLog ("Averaged " + juce::String (state.capturesSaved) + " steady block(s) of the looped noise.");
+
+                captureClipped = status == statusOk && state.captureClipped();
+
+                const bool passing = outcome == MeasurementOutcome::streamStopped || outcome == MeasurementOutcome::unsteady;
+
+                if (attempt > 0 || ! passing || threadShouldExit())
+                    break;
+
+                juce::Logger::writeToLog (juce::String ("Too few steady blocks of the noise were kept (") + errorText
+                                          + "): measuring once more.");
+            }
         }
         catch (...)
         {

@@ -65,6 +65,9 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome)
             return "The audio stream stopped before the measurement was complete: measure again.";
         case MeasurementOutcome::silence:
             return "The microphone recorded silence: check its cable, its phantom power and its gain, then measure again.";
+        case MeasurementOutcome::unsteady:
+            return "The microphone never heard the test noise steadily: check that the speakers play and the room "
+                   "is quiet, then measure again.";
         case MeasurementOutcome::outOfMemory:
             return "There was not enough memory to measure: close other programs and measure again.";
         case MeasurementOutcome::none:

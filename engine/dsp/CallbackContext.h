@@ -1,37 +1,30 @@
 #pragma once
 
 #include "NoiseSource.h"
-#include "StereoFrame.h"
 
 #include <atomic>
 #include <cstdint>
 
-// What the audio callback may touch. The capture buffer belongs to the callback while
-// framesReceived is 0 and to the polling worker otherwise: the callback writes the frames and then
-// publishes the count (release); the worker reads the count (acquire), copies, and hands the buffer
-// back by storing 0 (release).
+// What the two audio callbacks may touch. The capture callback appends every input frame of the
+// run to captureBuffer and then publishes the new count (release); the polling worker reads the
+// count (acquire) and may then read every frame below it, which the callback never writes again.
 struct CallbackContext
 {
     NoiseSource* noise = nullptr;
-    StereoFrame* captureBuffer = nullptr;
-    int32_t captureCapacity = 0; // frames
-    std::atomic<int32_t> framesReceived { 0 };
-    bool levelOnly = false;
 
-    // Full input buffers the callback has been given so far (its own count), and the number of the
-    // one in the capture buffer, published together with framesReceived.
-    int32_t fullBuffersSeen = 0;
-    int32_t bufferPass = 0;
+    float* captureBuffer = nullptr;
+    int32_t captureCapacity = 0; // frames; the input beyond it is not kept
+    int32_t blockLength = 16384;
+    std::atomic<int32_t> framesCaptured { 0 };
 
-    // The audio system reported an overflow or underflow since the last buffer was handed over
-    // (the callback's own), and whether the buffer in the capture buffer came after one
-    // (published together with framesReceived): such a block has a gap or a jump in it.
-    bool glitchPending = false;
-    bool bufferGlitched = false;
+    // Bit p is set when the audio system reported an input overflow or underflow while block p
+    // (frames p * blockLength ..) was being captured: that block has a gap or a jump in it.
+    // Blocks past the 64th are not marked.
+    std::atomic<uint64_t> glitchedBlocks { 0 };
 
-    // Set by the worker to end the stream from inside: the next callback plays silence and aborts.
+    // Set by the worker to end the streams from inside: the next callbacks play silence and abort.
     std::atomic<bool> stopRequested { false };
 
-    // Counts callbacks so that the worker can tell a stalled stream from a slow one.
+    // Counts the callbacks of both streams so that the worker can tell a stalled stream from a slow one.
     std::atomic<int32_t> callbacksRun { 0 };
 };

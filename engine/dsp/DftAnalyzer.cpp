@@ -33,10 +33,11 @@ namespace
     }
 
     // Bins go out in small chunks so a core slowed by other work just takes fewer of them.
-    void runOverCores (const DftJob& job, int32_t numBins, KernelFunction kernel)
+    void runOverCores (const DftJob& job, int32_t firstBin, int32_t endBin, KernelFunction kernel)
     {
         constexpr int32_t chunk = 64;
-        std::atomic<int32_t> nextBin { 0 };
+        const int32_t numBins = endBin - firstBin;
+        std::atomic<int32_t> nextBin { firstBin };
 
         auto work = [&]
         {
@@ -44,10 +45,10 @@ namespace
             {
                 const int32_t first = nextBin.fetch_add (chunk);
 
-                if (first >= numBins)
+                if (first >= endBin)
                     return;
 
-                kernel (job, first, std::min (first + chunk, numBins));
+                kernel (job, first, std::min (first + chunk, endBin));
             }
         };
 
@@ -140,15 +141,22 @@ bool DftAnalyzer::setup (int32_t n, int32_t newSampleRate)
 
 void DftAnalyzer::transform (const float* block, SpectrumArray& raw, Kernel kernel)
 {
-    if (! ready || block == nullptr)
+    transformBins (block, raw, 0, numPoints / 2, kernel);
+}
+
+void DftAnalyzer::transformBins (const float* block, SpectrumArray& raw, int32_t firstBin, int32_t endBin, Kernel kernel)
+{
+    firstBin = std::max (firstBin, 0);
+    endBin = std::min (endBin, numPoints / 2);
+
+    if (! ready || block == nullptr || firstBin >= endBin)
         return;
 
-    const int32_t numBins = numPoints / 2;
     const DftJob job { block, increments, numPoints - 1, magnitudes };
 
-    runOverCores (job, numBins, functionOf (kernelFor (kernel, numPoints)));
+    runOverCores (job, firstBin, endBin, functionOf (kernelFor (kernel, numPoints)));
 
-    for (int32_t i = 0; i < numBins; ++i)
+    for (int32_t i = firstBin; i < endBin; ++i)
     {
         auto& p = raw.point (i);
         p.magnitude = magnitudes[i];

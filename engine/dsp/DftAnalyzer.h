@@ -42,6 +42,11 @@ public:
     // Does nothing unless set up.
     void transform (const float* block, SpectrumArray& raw, Kernel kernel = Kernel::best);
 
+    // The same for bins firstBin .. endBin - 1 only (clamped to 0 .. n/2), leaving raw's other
+    // points alone: each bin's sums do not depend on the others.
+    void transformBins (const float* block, SpectrumArray& raw, int32_t firstBin, int32_t endBin,
+                        Kernel kernel = Kernel::best);
+
 private:
     void release();
 

@@ -2,8 +2,11 @@
 
 #include <portaudio.h>
 
-// The stream callback; userData is the run's CallbackContext. Plays the noise source into every
-// output frame and, unless the run is level-only, hands the input to the polling worker.
-int measurementCallback (const void* input, void* output, unsigned long frameCount,
-                         const PaStreamCallbackTimeInfo* timeInfo, PaStreamCallbackFlags statusFlags,
-                         void* userData);
+// The stream callbacks; userData is the run's CallbackContext. The output stream's plays the
+// noise source into every frame and completes after its last frames; the input stream's appends
+// the microphone's samples to the capture buffer.
+int playbackCallback (const void* input, void* output, unsigned long frameCount,
+                      const PaStreamCallbackTimeInfo* timeInfo, PaStreamCallbackFlags statusFlags, void* userData);
+
+int captureCallback (const void* input, void* output, unsigned long frameCount,
+                     const PaStreamCallbackTimeInfo* timeInfo, PaStreamCallbackFlags statusFlags, void* userData);

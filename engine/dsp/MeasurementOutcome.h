@@ -9,8 +9,9 @@ enum class MeasurementOutcome
     noAudioDevice,  // PortAudio could not start, or there is no default input or output device
     devicesBusy,    // another program holds the sound devices
     audioGivenUp,   // the sound server stopped answering; only a restart brings the audio back
-    streamStopped,  // the stream failed, or ended before a block was kept, or would not close
-    silence,        // the kept block held no signal: the analysis could not give a response
+    streamStopped,  // a stream failed before enough blocks were kept, or would not close
+    silence,        // the microphone recorded nothing but exact zeros
+    unsteady,       // the microphone heard something, but never the noise in steady state
     outOfMemory,
     stopped         // asked to stop, e.g. because the program is closing
 };

@@ -32,14 +32,14 @@ MeasurementState::MeasurementState()
 
 MeasurementState::~MeasurementState()
 {
-    abandonStream();
+    abandonStreams();
     releaseCaptureBuffers();
 
     if (portAudioInitialised)
         Pa_Terminate();
 }
 
-void MeasurementState::giveUpStream()
+void MeasurementState::giveUpStreams()
 {
     audioGivenUp.store (true);
 
@@ -47,10 +47,13 @@ void MeasurementState::giveUpStream()
         const std::lock_guard<std::mutex> lock (givenUpMutex);
         givenUpData().push_back (callbackSide.release());
         givenUpData().push_back (captureBuffer);
+        givenUpData().push_back (playedBlock);
     }
 
     captureBuffer = nullptr;
-    stream = nullptr;
+    playedBlock = nullptr;
+    outputStream = nullptr;
+    inputStream = nullptr;
     portAudioInitialised = false;
 }
 
@@ -73,31 +76,45 @@ bool MeasurementState::claimAudio()
     return true;
 }
 
-bool MeasurementState::allocateCaptureBuffers()
+bool MeasurementState::allocateCaptureBuffers (int32_t captureBlocks)
 {
     releaseCaptureBuffers();
 
-    captureBuffer = static_cast<StereoFrame*> (std::calloc (2 * static_cast<size_t> (blockLength), sizeof (StereoFrame)));
-    analysisInput = static_cast<float*> (std::malloc (sizeof (float) * static_cast<size_t> (capturesKept) * static_cast<size_t> (blockLength)));
+    const auto length = static_cast<size_t> (blockLength);
+    captureBuffer = static_cast<float*> (std::calloc (static_cast<size_t> (captureBlocks) * length, sizeof (float)));
+    playedBlock = static_cast<float*> (std::calloc (length, sizeof (float)));
+    previousBand = static_cast<float*> (std::calloc (length / 2, sizeof (float)));
+    previousBandValid = false;
 
-    return captureBuffer != nullptr && analysisInput != nullptr;
+    return captureBuffer != nullptr && playedBlock != nullptr && previousBand != nullptr;
 }
 
 void MeasurementState::releaseCaptureBuffers()
 {
-    std::free (captureBuffer);
-    std::free (analysisInput);
-    captureBuffer = nullptr;
-    analysisInput = nullptr;
+    // The loop must not outlive its block; a given-up run's block lives on with its callbacks.
+    if (playedBlock != nullptr)
+        noiseSource.loop (nullptr, 0);
+
     callbackContext.captureCapacity = 0;
+
+    std::free (captureBuffer);
+    std::free (playedBlock);
+    std::free (previousBand);
+    captureBuffer = nullptr;
+    playedBlock = nullptr;
+    previousBand = nullptr;
+    previousBandValid = false;
 }
 
-void MeasurementState::abandonStream()
+void MeasurementState::abandonStreams()
 {
-    if (stream == nullptr)
-        return;
+    for (auto* stream : { &outputStream, &inputStream })
+    {
+        if (*stream == nullptr)
+            continue;
 
-    Pa_AbortStream (stream);
-    Pa_CloseStream (stream);
-    stream = nullptr;
+        Pa_AbortStream (*stream);
+        Pa_CloseStream (*stream);
+        *stream = nullptr;
+    }
 }

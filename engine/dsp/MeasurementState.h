@@ -5,7 +5,6 @@
 #include "MeasurementOutcome.h"
 #include "NoiseSource.h"
 #include "SpectrumArray.h"
-#include "StereoFrame.h"
 
 #include <portaudio.h>
 
@@ -30,20 +29,21 @@ public:
     bool claimAudio();
     bool hasAudioClaim() const { return audioClaim.owns_lock(); }
 
-    // The capture buffer and analysis input: allocated per run, released as the run returns.
-    bool allocateCaptureBuffers();
+    // The capture buffer (captureBlocks whole blocks), the played block and the band spectrum of
+    // the last block looked at: allocated per run, released as the run returns.
+    bool allocateCaptureBuffers (int32_t captureBlocks);
     void releaseCaptureBuffers();
 
-    // Stops and closes a stream that is still open, without waiting for its queued output.
-    void abandonStream();
+    // Stops and closes the streams that are still open, without waiting for queued output.
+    void abandonStreams();
 
-    // For a stream whose sound server went away: PortAudio's audio thread can then wait forever
-    // inside the server's client library, and closing the stream or terminating PortAudio would
-    // wait with it. The stream is left open, what its callback may still touch is kept alive for
-    // the rest of the process, and no later run touches PortAudio again.
-    void giveUpStream();
+    // For streams whose sound server went away: PortAudio's audio threads can then wait forever
+    // inside the server's client library, and closing a stream or terminating PortAudio would
+    // wait with them. The streams are left open, what their callbacks may still touch is kept
+    // alive for the rest of the process, and no later run touches PortAudio again.
+    void giveUpStreams();
 
-    // True once a stream had to be given up: the audio system cannot be used until a restart.
+    // True once streams had to be given up: the audio system cannot be used until a restart.
     static bool isAudioGivenUp();
 
     int32_t channelSelector = 0;
@@ -51,7 +51,7 @@ public:
     int32_t durationMs = 0;
     int32_t blockLength = 16384;
 private:
-    // What the audio callback may touch; on the heap so that it can outlive a given-up run.
+    // What the audio callbacks may touch; on the heap so that it can outlive a given-up run.
     struct CallbackSide
     {
         CallbackContext context;
@@ -61,23 +61,27 @@ private:
     std::unique_ptr<CallbackSide> callbackSide = std::make_unique<CallbackSide>();
 
 public:
-    StereoFrame* captureBuffer = nullptr; // 2 * blockLength frames
-    float* analysisInput = nullptr;       // capturesKept * blockLength samples
-    int32_t capturesKept = 1;
-    int32_t capturePass = 0;
-    // Passes up to this one are never kept: sampleRate / blockLength (a second of warm-up), or more
-    // when the output's own buffering delays the noise longer than that (see runMeasurement).
-    int32_t lastWarmUpPass = 44100 / 16384;
-    int32_t capturesSaved = 0;
+    float* captureBuffer = nullptr;  // every input frame of the run, up to its capacity
+    float* playedBlock = nullptr;    // blockLength samples: the noise played over and over
+    int32_t capturesKept = 1;        // how many steady blocks the analysis may average
+    int32_t capturePass = 0;         // whole input blocks looked at so far
+    int32_t capturesSaved = 0;       // steady blocks added to the captured spectrum
     CallbackContext& callbackContext = callbackSide->context;
     bool dataForFFT = false;
     PaStreamParameters outputParameters {};
     PaStreamParameters inputParameters {};
-    PaStream* stream = nullptr;
+    PaStream* outputStream = nullptr;
+    PaStream* inputStream = nullptr;
     NoiseSource& noiseSource = callbackSide->noise;
     DftAnalyzer dft;
-    SpectrumArray raw;
-    SpectrumArray smoothed;
+    SpectrumArray raw;       // the block being looked at
+    SpectrumArray captured;  // the sum of the steady blocks' magnitudes, then their mean
+    SpectrumArray played;    // the played block's magnitudes
+    SpectrumArray smoothed;  // the response
+
+    // The band magnitudes of the last block looked at, to tell whether the next one repeats it.
+    float* previousBand = nullptr;
+    bool previousBandValid = false;
 
     // Asked every poll: true ends the run early (the owning thread was asked to exit).
     std::function<bool()> shouldExit;
@@ -86,19 +90,27 @@ public:
     const char* errorText = nullptr;
     MeasurementOutcome outcome = MeasurementOutcome::none;
 
-    // Buffers past the warm-up left aside because the audio system reported a glitch in them or
-    // they held a run of digital silence amid the noise.
-    int32_t glitchedBuffersSkipped = 0;
+    // The stream's error when it failed after enough steady blocks were kept to measure from.
+    const char* streamErrorAfterKeeping = nullptr;
 
-    // The largest magnitude of a microphone sample in the kept block(s).
+    // Blocks amid the steady ones left aside because they did not repeat the block before them,
+    // or the audio system reported a glitch in them, or they held a run of digital silence.
+    int32_t glitchedBuffersSkipped = 0;
+    int32_t unsteadyBlocksPending = 0;
+
+    // Whether any whole block held a sample that was not exactly zero.
+    bool heardAnything = false;
+
+    // The largest magnitude of a microphone sample in the kept blocks.
     float keptPeak = 0.0f;
 
     // A converter stores at most its largest code: a 16-bit one tops out at 32767 / 32768.
     static constexpr float fullScale = 0.9999f;
     bool captureClipped() const { return keptPeak >= fullScale; }
 
-    // The blocks to analyse are all kept; dataForFFT follows one pass later, if one comes.
-    bool hasKeptBlocks() const { return capturesSaved >= capturesKept; }
+    // Fewer steady blocks than this make no measurement.
+    static constexpr int32_t minimumSteadyBlocks = 3;
+    bool hasKeptBlocks() const { return capturesSaved >= minimumSteadyBlocks; }
 
     bool portAudioInitialised = false;
 

@@ -13,6 +13,16 @@ void NoiseSource::prepare (int32_t channelSelector)
     initialised = true;
 }
 
+void NoiseSource::loop (float* block, int32_t length)
+{
+    for (int32_t i = 0; block != nullptr && i < length; ++i)
+        block[i] = nextSample();
+
+    loopBlock = length > 0 ? block : nullptr;
+    loopLength = loopBlock != nullptr ? length : 0;
+    loopPosition = 0;
+}
+
 int32_t NoiseSource::takeFrames (unsigned long frameCount)
 {
     const auto taken = framesRemaining >= 0 && static_cast<unsigned long> (framesRemaining) >= frameCount
@@ -22,15 +32,25 @@ int32_t NoiseSource::takeFrames (unsigned long frameCount)
     return taken;
 }
 
-void NoiseSource::fill (float* interleavedStereo, unsigned long numFrames) const
+void NoiseSource::fill (float* interleavedStereo, unsigned long numFrames)
 {
     const bool left = (channelMask & 1) != 0;
     const bool right = (channelMask & 2) != 0;
 
     for (unsigned long i = 0; i < numFrames; ++i)
     {
-        interleavedStereo[2 * i] = left ? nextSample() : 0.0f;
-        interleavedStereo[2 * i + 1] = right ? nextSample() : 0.0f;
+        if (loopBlock != nullptr)
+        {
+            const float sample = loopBlock[loopPosition];
+            loopPosition = loopPosition + 1 < loopLength ? loopPosition + 1 : 0;
+            interleavedStereo[2 * i] = left ? sample : 0.0f;
+            interleavedStereo[2 * i + 1] = right ? sample : 0.0f;
+        }
+        else
+        {
+            interleavedStereo[2 * i] = left ? nextSample() : 0.0f;
+            interleavedStereo[2 * i + 1] = right ? nextSample() : 0.0f;
+        }
     }
 }
 

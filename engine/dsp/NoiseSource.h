@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // White test noise from the standard library's rand(), on the channels of a mask
-// (bit 0 left, bit 1 right), for a number of frames.
+// (bit 0 left, bit 1 right), for a number of frames. Either every sample is drawn afresh, or one
+// block drawn at the start is played over and over (periodic noise), the same on every channel.
 class NoiseSource final
 {
 public:
@@ -13,6 +14,10 @@ public:
 
     int32_t getChannelMask() const { return channelMask; }
 
+    // Fills block with length fresh samples and plays it in a loop from its start; the block must
+    // outlive the playing. A null block goes back to fresh samples.
+    void loop (float* block, int32_t length);
+
     void setFramesRemaining (int32_t frames) { framesRemaining = frames; }
     int32_t getFramesRemaining() const { return framesRemaining; }
 
@@ -20,7 +25,7 @@ public:
     int32_t takeFrames (unsigned long frameCount);
 
     // Fills numFrames interleaved left/right frames: noise on masked channels, 0 elsewhere.
-    void fill (float* interleavedStereo, unsigned long numFrames) const;
+    void fill (float* interleavedStereo, unsigned long numFrames);
 
     // One uniform sample in -1 .. 16384/16383: rand() brought to 0..32767, centred and scaled.
     static float nextSample();
@@ -29,4 +34,7 @@ private:
     int32_t channelMask = 0;
     bool initialised = false;
     int32_t framesRemaining = 0;
+    const float* loopBlock = nullptr;
+    int32_t loopLength = 0;
+    int32_t loopPosition = 0;
 };

@@ -1,7 +1,6 @@
 #include "NotchRecommendation.h"
 
 #include "PeakingCurve.h"
-#include "SpectrumAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +13,7 @@ namespace
     constexpr int32_t numSteps = 6;
 
     // A cut has to remove at least this share of the band's squared deviation to be worth
-    // dialling; less is within what ripple and a single noise block give anyway.
+    // dialling; less is within what ripple gives anyway.
     constexpr double minimumImprovement = 0.25;
 
     // A cut may be at most twice as deep as the response stands above the band mean at its
@@ -22,16 +21,13 @@ namespace
     // it is; without this it would be offered for bumps well below the gentlest cut.
     constexpr float maximumCutPerExcess = 2.0f;
 
-    // One block of noise scatters the level of a single analysis bin by about 5.6 dB (a Rayleigh
-    // magnitude in dB); the smoothing averages the bins of a window 0.23 of its frequency wide, so
-    // a smoothed level scatters by about 5.6 / sqrt(bins in that window): 2.9 dB at 40 Hz, 1.2 dB
-    // at 280 Hz. A bump counts only where it stands this many scatters above the band's median.
-    // Calibrated on measurements of flat and moded virtual rooms: it kept every flat one clear and
-    // caught every 12-dB mode, each by about half a decibel.
-    constexpr float binScatterDb = 5.6f;
-    constexpr float smoothingWidth = smoothingHigh - smoothingLow;
+    // Two measurements of an unchanged room (looped noise, its steady blocks averaged) differ by
+    // at most about 1 dB at any one frequency: 0.4 to 0.9 dB over 40..300 Hz, measured in virtual
+    // rooms with their hiss 30 and 40 dB under the noise. A bump counts where it stands three such
+    // differences above the band's median: a flat room's highest point stays under 1 dB, and a
+    // mode 6 dB over the band is cut every time.
+    constexpr float measurementScatterDb = 1.0f;
     constexpr float scattersAboveMedian = 3.0f;
-    constexpr float smallestBumpDb = 1.0f;
 
     struct BandPoint
     {
@@ -39,8 +35,8 @@ namespace
         float value;
     };
 
-    // The frequencies where the response stands out of a single noise block's scatter.
-    std::vector<float> bumpsAboveScatter (const std::vector<BandPoint>& band, float hzPerIndex)
+    // The frequencies where the response stands out of what measuring again would change.
+    std::vector<float> bumpsAboveScatter (const std::vector<BandPoint>& band)
     {
         std::vector<float> sorted;
 
@@ -52,13 +48,8 @@ namespace
         std::vector<float> bumps;
 
         for (const auto& p : band)
-        {
-            const float binsSmoothed = std::max (smoothingWidth * p.frequencyHz / hzPerIndex, 1.0f);
-            const float needed = std::max (smallestBumpDb, scattersAboveMedian * binScatterDb / std::sqrt (binsSmoothed));
-
-            if (20.0f * p.value - medianDb >= needed)
+            if (20.0f * p.value - medianDb >= scattersAboveMedian * measurementScatterDb)
                 bumps.push_back (p.frequencyHz);
-        }
 
         return bumps;
     }
@@ -137,7 +128,7 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
     if (band.size() < 3)
         return none;
 
-    const auto centres = centresNearBumps (bumpsAboveScatter (band, hzPerIndex));
+    const auto centres = centresNearBumps (bumpsAboveScatter (band));
 
     if (centres.empty())
         return none;

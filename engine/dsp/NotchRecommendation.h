@@ -8,7 +8,7 @@
 // 40..280 Hz part of an analysed response flattest: least squares of the corrected levels
 // around their own mean. values are dB / 20, value i at i * hzPerIndex Hz. A cut is only
 // considered where the response stands at least half its depth above the band mean, and near a
-// bump that stands out of the scatter one block of noise gives a measured response.
+// bump that stands out of what measuring the same room again would change.
 //
 // A response with no peak worth cutting gets {0, 0, 0}: no setting to dial, which the gentlest
 // cut would hide. The same goes for input that cannot be judged (too few points in the band,

@@ -7,15 +7,36 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
     constexpr int32_t measurementSampleRate = 44100;
-    constexpr int32_t framesPerBuffer = 16384;
+    constexpr int32_t analysisBlockLength = 16384;
     constexpr int32_t pollIntervalMs = 100;
 
-    // A stream whose callback has not run for this long is taken as dead (a sound server that went
-    // away can leave the stream active forever). Starting up takes up to about 2.5 s.
+    // Both streams run on small host buffers with a fifth of a second of latency. Through a sound
+    // server a buffer of a whole analysis block left its queue running dry and refilling in bursts;
+    // and PortAudio's full duplex over two devices that do not share a clock (the sound server's
+    // plugin gives two) keeps them in step by dropping input or padding output, which broke the
+    // noise's period, and under load failed polling the other device.
+    constexpr unsigned long hostFramesPerBuffer = 2048;
+    constexpr double streamLatencySeconds = 0.2;
+
+    // The input starts before the noise and runs until it has played: room for this much more.
+    constexpr int32_t captureMarginMs = 3000;
+
+    // A block is the room in steady state when its spectrum over 20..500 Hz repeats the block
+    // before it, within this RMS of the per-bin level differences. Consecutive steady blocks
+    // differ by 0.3..0.8 dB in a room whose hiss lies 40 dB under the noise, 2.5..4 dB at 20 dB;
+    // a block that misses 5 % of the noise differs by 3.5 dB, one that misses half by 6 dB.
+    constexpr float steadyBandLowHz = 20.0f;
+    constexpr float steadyBandHighHz = 500.0f;
+    constexpr float steadyToleranceDb = 3.0f;
+
+    // A stream whose callbacks have not run for this long is taken as dead (a sound server that
+    // went away can leave a stream active forever). Starting up takes up to about 2.5 s.
     constexpr int32_t stallLimitMs = 8000;
 
     constexpr const char* givenUpText = "the audio system stopped answering when its sound server went away; "
@@ -24,7 +45,7 @@ namespace
     // Every return after the claim goes through here: nothing of the run is left open or allocated.
     int32_t finish (MeasurementState& state, int32_t status, MeasurementOutcome outcome, const char* why)
     {
-        state.abandonStream();
+        state.abandonStreams();
         state.releaseCaptureBuffers();
         state.outcome = outcome;
         state.errorText = why;
@@ -38,18 +59,51 @@ namespace
         return error == paDeviceUnavailable ? MeasurementOutcome::devicesBusy : MeasurementOutcome::noAudioDevice;
     }
 
-    bool fillStreamParameters (MeasurementState& state)
+    // PortAudio's scan of every ALSA and JACK device complains on standard error about each
+    // device it cannot open, at every run; those lines tell the person measuring nothing.
+    PaError initialiseQuietly()
     {
-        const PaDeviceIndex inputDevice = Pa_GetDefaultInputDevice();
-        const PaDeviceInfo* inputInfo = Pa_GetDeviceInfo (inputDevice);
+        std::fflush (stderr);
+        const int savedError = dup (STDERR_FILENO);
+        const int nowhere = open ("/dev/null", O_WRONLY | O_CLOEXEC);
+
+        if (savedError >= 0 && nowhere >= 0)
+            dup2 (nowhere, STDERR_FILENO);
+
+        const PaError result = Pa_Initialize();
+
+        if (savedError >= 0 && nowhere >= 0)
+            dup2 (savedError, STDERR_FILENO);
+
+        if (nowhere >= 0)
+            close (nowhere);
+
+        if (savedError >= 0)
+            close (savedError);
+
+        return result;
+    }
+
+    bool fillStreamParameters (MeasurementState& state, bool levelOnly)
+    {
         const PaDeviceIndex outputDevice = Pa_GetDefaultOutputDevice();
         const PaDeviceInfo* outputInfo = Pa_GetDeviceInfo (outputDevice);
 
-        if (inputInfo == nullptr || outputInfo == nullptr)
+        if (outputInfo == nullptr)
             return false;
 
-        state.inputParameters = { inputDevice, 1, paFloat32, inputInfo->defaultLowInputLatency, nullptr };
-        state.outputParameters = { outputDevice, 2, paFloat32, outputInfo->defaultLowOutputLatency, nullptr };
+        state.outputParameters = { outputDevice, 2, paFloat32, std::max (outputInfo->defaultLowOutputLatency, streamLatencySeconds), nullptr };
+
+        if (levelOnly)
+            return true;
+
+        const PaDeviceIndex inputDevice = Pa_GetDefaultInputDevice();
+        const PaDeviceInfo* inputInfo = Pa_GetDeviceInfo (inputDevice);
+
+        if (inputInfo == nullptr)
+            return false;
+
+        state.inputParameters = { inputDevice, 1, paFloat32, std::max (inputInfo->defaultLowInputLatency, streamLatencySeconds), nullptr };
         return true;
     }
 
@@ -58,50 +112,46 @@ namespace
         return state.shouldExit && state.shouldExit();
     }
 
+    bool anyStreamActive (const MeasurementState& state)
+    {
+        return (state.outputStream != nullptr && Pa_IsStreamActive (state.outputStream) == 1)
+               || (state.inputStream != nullptr && Pa_IsStreamActive (state.inputStream) == 1);
+    }
+
     // Aborting a running stream from outside cancels PortAudio's audio thread, which can then
-    // deadlock inside the sound server's client library. Asked to, the callback ends the stream
-    // itself and the thread leaves on its own; only a stream whose callback no longer runs (its
-    // server gone) is left for the abort.
-    void endStreamFromCallback (MeasurementState& state)
+    // deadlock inside the sound server's client library. Asked to, the callbacks end their streams
+    // themselves and the threads leave on their own; streams whose callbacks no longer run (their
+    // server gone) are given up. False when they had to be.
+    bool endStreamsFromCallbacks (MeasurementState& state)
     {
         constexpr int32_t stepMs = 10;
         constexpr int32_t limitMs = 1000;
 
         state.callbackContext.stopRequested.store (true, std::memory_order_release);
 
-        for (int32_t waited = 0; waited < limitMs && Pa_IsStreamActive (state.stream) == 1; waited += stepMs)
+        for (int32_t waited = 0; waited < limitMs && anyStreamActive (state); waited += stepMs)
             Pa_Sleep (stepMs);
 
-        if (Pa_IsStreamActive (state.stream) == 1)
-            state.giveUpStream();
-    }
+        if (! anyStreamActive (state))
+            return true;
 
-    float capturedSample (const StereoFrame& frame, int32_t channelSelector)
-    {
-        switch (channelSelector)
-        {
-            case 1: return frame.left;
-            case 2: return frame.right;
-            case 3: return frame.left + frame.right;
-            default: return 0.0f;
-        }
+        state.giveUpStreams();
+        return false;
     }
 
     // A microphone's own noise never rests on exactly zero for long. A run of exact zeros amid the
-    // noise is silence the sound server filled in (a stream that ran dry) or noise that had not yet
-    // arrived: either gives the block a gap. A block silent throughout is left to the analysis,
-    // which reports the silence.
+    // noise is silence the sound server filled in (a stream that ran dry): the block has a gap.
     constexpr int32_t silentGapFrames = 64;
 
-    bool hasSilentGap (const MeasurementState& state)
+    bool hasSilentGap (const float* block, int32_t length)
     {
         int32_t zeros = 0;
         bool heard = false;
         bool gap = false;
 
-        for (int32_t i = 0; i < state.blockLength; ++i)
+        for (int32_t i = 0; i < length; ++i)
         {
-            if (capturedSample (state.captureBuffer[i], state.channelSelector) == 0.0f)
+            if (block[i] == 0.0f)
             {
                 gap = gap || ++zeros >= silentGapFrames;
             }
@@ -114,88 +164,157 @@ namespace
 
         return gap && heard;
     }
+
+    int32_t binAt (const MeasurementState& state, float hz)
+    {
+        return static_cast<int32_t> (std::ceil (hz * static_cast<float> (state.blockLength) / static_cast<float> (state.sampleRate)));
+    }
+
+    // Whether the band just transformed into raw repeats the one kept from the block before.
+    bool repeatsPreviousBlock (MeasurementState& state, int32_t firstBin, int32_t endBin)
+    {
+        double sumOfSquares = 0.0;
+
+        for (int32_t i = firstBin; i < endBin; ++i)
+        {
+            const float now = state.raw.point (i).magnitude;
+            const float before = state.previousBand[i];
+
+            if (! (now > 0.0f && before > 0.0f))
+                return false;
+
+            const double differenceDb = 20.0 * std::log10 (static_cast<double> (now) / static_cast<double> (before));
+            sumOfSquares += differenceDb * differenceDb;
+        }
+
+        return endBin > firstBin && std::sqrt (sumOfSquares / (endBin - firstBin)) <= steadyToleranceDb;
+    }
+
+    void lookAtBlock (MeasurementState& state, int32_t pass, uint64_t glitchedBlocks)
+    {
+        const int32_t length = state.blockLength;
+        const float* block = state.captureBuffer + static_cast<size_t> (pass) * static_cast<size_t> (length);
+        const bool silent = std::all_of (block, block + length, [] (float sample) { return sample == 0.0f; });
+        const bool flagged = (pass < 64 && ((glitchedBlocks >> pass) & 1) != 0) || hasSilentGap (block, length);
+        const int32_t firstBin = binAt (state, steadyBandLowHz);
+        const int32_t endBin = std::min (binAt (state, steadyBandHighHz), length / 2);
+
+        state.heardAnything = state.heardAnything || ! silent;
+        state.dft.transformBins (block, state.raw, 0, endBin);
+
+        const bool steady = ! silent && ! flagged && state.previousBandValid && repeatsPreviousBlock (state, firstBin, endBin);
+
+        for (int32_t i = 0; i < endBin; ++i)
+            state.previousBand[i] = state.raw.point (i).magnitude;
+
+        state.previousBandValid = ! silent;
+
+        if (! steady || state.capturesSaved >= state.capturesKept)
+        {
+            // Amid the steady blocks a block that is not one is a glitch; after the last one the
+            // noise has stopped, and what follows is not counted.
+            if (state.capturesSaved > 0)
+                ++state.unsteadyBlocksPending;
+
+            return;
+        }
+
+        std::printf ("\nSaving data for FFT: %d of %d", state.capturesSaved, state.capturesKept);
+
+        // The rest of the spectrum, while the next block plays.
+        state.dft.transformBins (block, state.raw, endBin, length / 2);
+
+        for (int32_t i = 0; i < length / 2; ++i)
+        {
+            const auto& point = state.raw.point (i);
+            auto& sum = state.captured.point (i);
+            sum.magnitude += point.magnitude;
+            sum.frequency = point.frequency;
+        }
+
+        for (int32_t i = 0; i < length; ++i)
+            state.keptPeak = std::max (state.keptPeak, std::abs (block[i]));
+
+        ++state.capturesSaved;
+        state.glitchedBuffersSkipped += state.unsteadyBlocksPending;
+        state.unsteadyBlocksPending = 0;
+
+        if (state.capturesSaved == state.capturesKept)
+            state.dataForFFT = true;
+    }
+
+    // The mean of the kept blocks' magnitudes: what the microphone heard of the played block.
+    void averageCaptured (MeasurementState& state)
+    {
+        const auto blocks = static_cast<float> (state.capturesSaved);
+
+        for (int32_t i = 0; i < state.blockLength / 2; ++i)
+            state.captured.point (i).magnitude /= blocks;
+    }
 }
 
-int32_t warmUpPassesFor (const PaStreamInfo* info, int32_t sampleRate, int32_t blockLength)
+bool prepareCapture (MeasurementState& state, int32_t captureBlocks)
 {
-    // The output starts with as much silence as it buffers, while the input records from the
-    // first frame: through a sound server that is three whole blocks, and the block kept after a
-    // fixed second of warm-up would begin just as the noise arrives, or before. Blocks of the
-    // output's latency are skipped as well, so the kept block lies a whole block into the noise.
-    if (info == nullptr || ! (info->outputLatency > 0.0))
-        return 0;
+    if (! state.allocateCaptureBuffers (captureBlocks)
+        || ! state.raw.allocate (state.blockLength)
+        || ! state.captured.allocate (state.blockLength)
+        || ! state.played.allocate (state.blockLength)
+        || ! state.smoothed.allocate (state.blockLength)
+        || ! state.dft.setup (state.blockLength, state.sampleRate))
+        return false;
 
-    return static_cast<int32_t> (std::lround (info->outputLatency * sampleRate / blockLength));
+    auto& context = state.callbackContext;
+    context.captureBuffer = state.captureBuffer;
+    context.captureCapacity = captureBlocks * state.blockLength;
+    context.blockLength = state.blockLength;
+    context.framesCaptured.store (0);
+    context.glitchedBlocks.store (0);
+
+    for (int32_t i = 0; i < state.blockLength / 2; ++i)
+        state.captured.point (i).magnitude = 0.0f;
+
+    return true;
 }
 
 void pollCapture (MeasurementState& state)
 {
     auto& context = state.callbackContext;
+    const int32_t wholeBlocks = context.framesCaptured.load (std::memory_order_acquire) / state.blockLength;
+    const uint64_t glitchedBlocks = context.glitchedBlocks.load (std::memory_order_relaxed);
 
-    if (context.framesReceived.load (std::memory_order_acquire) != state.blockLength)
-        return;
-
-    // Buffers the callback had to drop (delivered in a burst) still count as passes.
-    if (! state.dataForFFT)
-        state.capturePass = std::max (state.capturePass, context.bufferPass);
-
-    std::printf ("\nFull buffer ready on input, CapturePass %d, DataForFFT: %s",
-                 state.capturePass, state.dataForFFT ? "true" : "false");
-
-    if (! state.dataForFFT)
+    for (; state.capturePass < wholeBlocks; ++state.capturePass)
     {
-        const int32_t pass = state.capturePass++;
+        std::printf ("\nFull buffer ready on input, CapturePass %d, DataForFFT: %s",
+                     state.capturePass, state.dataForFFT ? "true" : "false");
 
-        if (pass > state.lastWarmUpPass && state.capturesSaved < state.capturesKept
-            && (context.bufferGlitched || hasSilentGap (state)))
-        {
-            // A block with a gap or a jump in it would give a wrong curve: keep a later one.
-            ++state.glitchedBuffersSkipped;
-        }
-        else if (pass > state.lastWarmUpPass)
-        {
-            if (state.capturesSaved < state.capturesKept)
-            {
-                std::printf ("\nSaving data for FFT: %d of %d", state.capturesSaved, state.capturesKept);
-
-                float* destination = state.analysisInput + state.capturesSaved * state.blockLength;
-
-                for (int32_t i = 0; i < state.blockLength; ++i)
-                {
-                    destination[i] = capturedSample (state.captureBuffer[i], state.channelSelector);
-                    state.keptPeak = std::max (state.keptPeak, std::abs (state.captureBuffer[i].left));
-                }
-
-                ++state.capturesSaved;
-            }
-            else
-            {
-                state.dataForFFT = true;
-            }
-        }
+        if (! state.dataForFFT)
+            lookAtBlock (state, state.capturePass, glitchedBlocks);
     }
 
     std::fflush (stdout);
-    context.framesReceived.store (0, std::memory_order_release);
 }
 
 int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t channelSelector, float* result,
                         int32_t& firstOutput, int32_t& secondOutput, int32_t& thirdOutput, float& floatOutput,
                         bool levelOnly)
 {
+    const auto noiseFrames = static_cast<int32_t> (static_cast<double> (measurementSampleRate) * durationMs / 1000.0);
+
     state.channelSelector = channelSelector;
     state.sampleRate = measurementSampleRate;
     state.durationMs = durationMs;
-    state.blockLength = framesPerBuffer;
-    state.capturesKept = 1;
+    state.blockLength = analysisBlockLength;
+    state.capturesKept = std::max (noiseFrames / state.blockLength, 1);
     state.capturePass = 0;
-    state.lastWarmUpPass = state.sampleRate / state.blockLength;
     state.capturesSaved = 0;
     state.dataForFFT = false;
     state.errorText = nullptr;
+    state.streamErrorAfterKeeping = nullptr;
     state.outcome = MeasurementOutcome::none;
     state.keptPeak = 0.0f;
     state.glitchedBuffersSkipped = 0;
+    state.unsteadyBlocksPending = 0;
+    state.heardAnything = false;
 
     if (MeasurementState::isAudioGivenUp())
         return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
@@ -209,68 +328,79 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     }
 
     Pa_Terminate();
-    const PaError initError = Pa_Initialize();
+    const PaError initError = initialiseQuietly();
 
     if (initError != paNoError)
         return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (initError));
 
     state.portAudioInitialised = true;
 
-    if (! fillStreamParameters (state))
+    if (! fillStreamParameters (state, levelOnly))
         return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, "no default audio input or output device");
 
-    if (! state.allocateCaptureBuffers()
-        || ! state.raw.allocate (state.blockLength)
-        || ! state.smoothed.allocate (state.blockLength)
-        || ! state.dft.setup (state.blockLength, state.sampleRate))
+    const int32_t captureBlocks = (noiseFrames + measurementSampleRate * captureMarginMs / 1000) / state.blockLength + 1;
+
+    if (! levelOnly && ! prepareCapture (state, captureBlocks))
         return finish (state, statusOutOfMemory, MeasurementOutcome::outOfMemory, "out of memory");
 
     auto& context = state.callbackContext;
     context.noise = &state.noiseSource;
-    context.captureBuffer = state.captureBuffer;
-    context.captureCapacity = 2 * state.blockLength;
-    context.framesReceived.store (0);
-    context.levelOnly = levelOnly;
     context.callbacksRun.store (0);
     context.stopRequested.store (false);
-    context.fullBuffersSeen = 0;
-    context.bufferPass = 0;
-    context.glitchPending = false;
-    context.bufferGlitched = false;
 
-    const PaError openError = Pa_OpenStream (&state.stream, &state.inputParameters, &state.outputParameters,
-                                             static_cast<double> (state.sampleRate),
-                                             static_cast<unsigned long> (state.blockLength),
-                                             paClipOff, measurementCallback, &context);
+    const auto sampleRate = static_cast<double> (state.sampleRate);
+    PaError openError = Pa_OpenStream (&state.outputStream, nullptr, &state.outputParameters, sampleRate,
+                                       hostFramesPerBuffer, paClipOff, playbackCallback, &context);
+
+    // A stream that failed to open is no stream; one that did is closed on the way out.
+    if (openError != paNoError)
+        state.outputStream = nullptr;
+    else if (! levelOnly
+             && (openError = Pa_OpenStream (&state.inputStream, &state.inputParameters, nullptr, sampleRate,
+                                            hostFramesPerBuffer, paClipOff, captureCallback, &context)) != paNoError)
+        state.inputStream = nullptr;
 
     if (openError != paNoError)
-    {
-        state.stream = nullptr;
         return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
-    }
 
     state.noiseSource.prepare (channelSelector);
-    state.noiseSource.setFramesRemaining (static_cast<int32_t> (static_cast<double> (state.sampleRate) * durationMs / 1000.0));
 
-    const PaError startError = Pa_StartStream (state.stream);
+    if (! levelOnly)
+        state.noiseSource.loop (state.playedBlock, state.blockLength);
+
+    state.noiseSource.setFramesRemaining (noiseFrames);
+
+    // The input first, so that it already listens when the noise arrives.
+    PaError startError = state.inputStream != nullptr ? Pa_StartStream (state.inputStream) : paNoError;
+
+    if (startError == paNoError)
+        startError = Pa_StartStream (state.outputStream);
 
     if (startError != paNoError)
         return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
 
-    state.lastWarmUpPass = std::max (state.lastWarmUpPass,
-                                     warmUpPassesFor (Pa_GetStreamInfo (state.stream), state.sampleRate, state.blockLength));
+    // What was played, once, while the first blocks are still on their way.
+    if (! levelOnly)
+        state.dft.transform (state.playedBlock, state.played);
 
     int32_t lastCallbacks = 0;
     int32_t msWithoutCallback = 0;
-    PaError active;
+    PaError active = 0;
 
-    while ((active = Pa_IsStreamActive (state.stream)) == 1)
+    while ((active = Pa_IsStreamActive (state.outputStream)) == 1)
     {
-        pollCapture (state);
+        if (state.inputStream != nullptr && (active = Pa_IsStreamActive (state.inputStream)) != 1)
+        {
+            active = active < 0 ? active : paInternalError;
+            break;
+        }
+
+        if (! levelOnly)
+            pollCapture (state);
 
         if (asksToExit (state))
         {
-            endStreamFromCallback (state);
+            endStreamsFromCallbacks (state);
             return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
         }
 
@@ -280,36 +410,59 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
 
         if (msWithoutCallback >= stallLimitMs)
         {
-            state.giveUpStream();
+            state.giveUpStreams();
             return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
         }
 
         Pa_Sleep (pollIntervalMs);
     }
 
-    if (active < 0)
-        return finish (state, statusFailed, MeasurementOutcome::streamStopped, Pa_GetErrorText (active));
+    // The noise has played: the input has nothing more to hear.
+    if (! endStreamsFromCallbacks (state))
+        return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
 
-    const PaError closeError = Pa_CloseStream (state.stream);
-    state.stream = nullptr;
+    if (! levelOnly)
+        pollCapture (state);
 
-    if (closeError != paNoError)
-        return finish (state, statusCloseError, MeasurementOutcome::streamStopped, Pa_GetErrorText (closeError));
+    const char* streamError = active < 0 ? Pa_GetErrorText (active) : nullptr;
+
+    for (auto* stream : { &state.outputStream, &state.inputStream })
+    {
+        if (*stream == nullptr)
+            continue;
+
+        const PaError closeError = Pa_CloseStream (*stream);
+        *stream = nullptr;
+
+        if (closeError != paNoError)
+            return finish (state, statusCloseError, MeasurementOutcome::streamStopped, Pa_GetErrorText (closeError));
+    }
 
     if (levelOnly)
-        return finish (state, statusOk, MeasurementOutcome::ok, nullptr);
+        return streamError != nullptr ? finish (state, statusFailed, MeasurementOutcome::streamStopped, streamError)
+                                      : finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 
-    // The pass after the kept block only marks the data ready; when blocks with gaps pushed the
-    // keeping late, the stream may end before that pass comes, and the kept block is still whole.
     if (! state.hasKeptBlocks())
-        return finish (state, statusFailed, MeasurementOutcome::streamStopped, "the stream ended before a block was kept");
+    {
+        if (streamError != nullptr)
+            return finish (state, statusFailed, MeasurementOutcome::streamStopped, streamError);
+
+        if (! state.heardAnything)
+            return finish (state, statusFailed, MeasurementOutcome::silence, "the microphone recorded only silence");
+
+        return finish (state, statusFailed, MeasurementOutcome::unsteady, "no block of the recording repeated the one before it");
+    }
+
+    state.streamErrorAfterKeeping = streamError;
 
     // The analysis takes a while; a thread that is leaving has no use for it.
     if (asksToExit (state))
         return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
 
-    if (! analyseBlock (state.dft, state.analysisInput, state.raw, state.smoothed))
-        return finish (state, statusFailed, MeasurementOutcome::silence, "the captured block gave no response (silence?)");
+    averageCaptured (state);
+
+    if (! analyseResponse (state.captured, state.played, state.smoothed))
+        return finish (state, statusFailed, MeasurementOutcome::silence, "the captured blocks gave no response (silence?)");
 
     if (result == nullptr)
         return finish (state, statusOk, MeasurementOutcome::ok, nullptr);

@@ -97,19 +97,23 @@ void scaleRange (SpectrumArray& spectrum, float inMin, float outMin, float inMax
         spectrum.point (i).magnitude *= factor;
 }
 
-bool analyseBlock (DftAnalyzer& dft, const float* block, SpectrumArray& raw, SpectrumArray& smoothed)
+bool analyseResponse (SpectrumArray& captured, SpectrumArray& played, SpectrumArray& smoothed)
 {
-    if (! dft.isReady() || block == nullptr)
+    const int32_t count = captured.size();
+
+    if (count == 0 || played.size() != count)
         return false;
 
-    // A fresh raw array: the points above the last bin must be unwritten for the smoothing.
-    if (! raw.allocate (dft.getNumPoints()))
-        return false;
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const float playedMagnitude = played.point (i).magnitude;
+        auto& p = captured.point (i);
+        p.magnitude = playedMagnitude > 0.0f ? p.magnitude / playedMagnitude : 0.0f;
+    }
 
-    dft.transform (block, raw);
-    smoothSpectrum (raw, smoothed);
+    smoothSpectrum (captured, smoothed);
 
-    if (smoothed.size() != raw.size())
+    if (smoothed.size() != count)
         return false;
 
     toDecibels (smoothed);

@@ -24,7 +24,10 @@ bool normaliseToBand (SpectrumArray& spectrum, float lowHz, float highHz);
 // centred on zero, where the mapping needs no offset. An empty input range changes nothing.
 void scaleRange (SpectrumArray& spectrum, float inMin, float outMin, float inMax, float outMax);
 
-// Transform, smooth, decibels, normalise to 40..280 Hz and scale +-20 dB to +-1, on a block of
-// dft.getNumPoints() samples. The result is in smoothed's magnitudes. False when the block
-// cannot give a curve (analyser not set up, no memory, or silence: the band mean is not finite).
-bool analyseBlock (DftAnalyzer& dft, const float* block, SpectrumArray& raw, SpectrumArray& smoothed);
+// The room's response from what the microphone heard and what was played: each bin of captured
+// (the steady blocks' mean magnitudes) over the same bin of played, then smoothed, in decibels,
+// normalised to 40..280 Hz and scaled +-20 dB to +-1, into smoothed. With periodic noise each
+// bin's ratio is the room's own gain there, whatever the random level the block gave that bin.
+// captured is divided in place. False when there is no response to give (arrays of different
+// sizes, or silence: the band mean is not finite).
+bool analyseResponse (SpectrumArray& captured, SpectrumArray& played, SpectrumArray& smoothed);

@@ -122,15 +122,16 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
     // Each kind of failure its own status, none of them success or the usage status.
     std::set<int> statuses;
     for (auto outcome : { MeasurementOutcome::noAudioDevice, MeasurementOutcome::devicesBusy, MeasurementOutcome::audioGivenUp,
-                          MeasurementOutcome::streamStopped, MeasurementOutcome::silence, MeasurementOutcome::outOfMemory })
+                          MeasurementOutcome::streamStopped, MeasurementOutcome::silence, MeasurementOutcome::unsteady,
+                          MeasurementOutcome::outOfMemory })
         statuses.insert (ConsoleMeasurement::statusFor (outcome));
     statuses.insert (ConsoleMeasurement::statusNotSaved);
-    EXPECT_EQ (statuses.size(), 7u);
+    EXPECT_EQ (statuses.size(), 8u);
     EXPECT_EQ (statuses.count (0) + statuses.count (CommandLine::statusWrongUsage) + statuses.count (CommandLine::statusStopped), 0u);
     EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::ok), 0);
 
     for (const auto status : statuses)
-        EXPECT_TRUE (CommandLine::help().contains ("\n  " + juce::String (status) + "  ")) << status << " is documented";
+        EXPECT_TRUE (CommandLine::help().contains ("\n  " + juce::String (status).paddedRight (' ', 2) + " ")) << status << " is documented";
 }
 
 TEST_F (KeptCurves, StepSixShowsWhatWasKeptAndKeepsWhatChanges)

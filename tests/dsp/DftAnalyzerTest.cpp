@@ -179,3 +179,24 @@ TEST (DftAnalyzer, MatchesThePlainLoopBitForBitOnFullSizeBlocks)
     expectEveryKernelMatchesTheReference (fullSize, randomBlock (fullSize, 21));
     expectEveryKernelMatchesTheReference (fullSize, randomBlock (fullSize, 22, 0.01f));
 }
+
+TEST (DftAnalyzer, TransformsARangeOfBinsAsTheWholeTransformDoesAndLeavesTheOthersAlone)
+{
+    constexpr int32_t n = 4096;
+    const auto block = randomBlock (n, 31);
+    DftAnalyzer dft;
+    ASSERT_TRUE (dft.setup (n, 44100));
+    const auto whole = magnitudesOf (dft, block, DftAnalyzer::Kernel::best);
+
+    SpectrumArray raw;
+    ASSERT_TRUE (raw.allocate (n));
+    dft.transformBins (block.data(), raw, 100, 300);
+    dft.transformBins (block.data(), raw, 1900, 5000); // clamped to the last bin
+
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const bool inRange = (i >= 100 && i < 300) || (i >= 1900 && i < n / 2);
+        ASSERT_EQ (raw.point (i).magnitude, inRange ? whole[static_cast<size_t> (i)] : 0.0f) << "bin " << i;
+        ASSERT_EQ (raw.point (i).frequency, inRange ? static_cast<float> (i * 44100.0 / n) : -1.0f) << "bin " << i;
+    }
+}

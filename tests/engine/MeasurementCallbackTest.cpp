@@ -8,12 +8,12 @@
 
 namespace
 {
-    constexpr unsigned long bufferFrames = 16384;
+    constexpr unsigned long bufferFrames = 2048;
 
     struct CallbackRig
     {
-        explicit CallbackRig (int32_t channelSelector, int32_t framesToPlay, bool levelOnly = false)
-            : capture (2 * bufferFrames),
+        explicit CallbackRig (int32_t channelSelector, int32_t framesToPlay, int32_t captureCapacity = 10000)
+            : capture (static_cast<size_t> (captureCapacity), -9.0f),
               input (bufferFrames),
               output (2 * bufferFrames, 123.0f)
         {
@@ -21,21 +21,26 @@ namespace
             noise.setFramesRemaining (framesToPlay);
             context.noise = &noise;
             context.captureBuffer = capture.data();
-            context.captureCapacity = static_cast<int32_t> (capture.size());
-            context.levelOnly = levelOnly;
+            context.captureCapacity = captureCapacity;
+            context.blockLength = 4096;
 
             for (size_t i = 0; i < input.size(); ++i)
                 input[i] = static_cast<float> (i + 1) / 100000.0f;
         }
 
-        int call (unsigned long frames = bufferFrames, PaStreamCallbackFlags flags = 0)
+        int play (unsigned long frames = bufferFrames)
         {
-            return measurementCallback (input.data(), output.data(), frames, nullptr, flags, &context);
+            return playbackCallback (nullptr, output.data(), frames, nullptr, 0, &context);
+        }
+
+        int record (unsigned long frames = bufferFrames, PaStreamCallbackFlags flags = 0)
+        {
+            return captureCallback (input.data(), nullptr, frames, nullptr, flags, &context);
         }
 
         NoiseSource noise;
         CallbackContext context;
-        std::vector<StereoFrame> capture;
+        std::vector<float> capture;
         std::vector<float> input;
         std::vector<float> output;
     };
@@ -65,113 +70,124 @@ namespace
     }
 }
 
-TEST (MeasurementCallback, PlaysNoiseOnlyOnTheSelectedChannels)
+TEST (MeasurementCallback, PlaysFreshNoiseOnlyOnTheSelectedChannels)
 {
     CallbackRig left (1, 100000);
-    left.call();
+    left.play();
     EXPECT_TRUE (allNoise (left.output, 0, 2));
     EXPECT_TRUE (allZero (left.output, 1, 2));
 
     CallbackRig right (2, 100000);
-    right.call();
+    right.play();
     EXPECT_TRUE (allZero (right.output, 0, 2));
     EXPECT_TRUE (allNoise (right.output, 1, 2));
 
     CallbackRig both (3, 100000);
-    both.call();
+    both.play();
     EXPECT_TRUE (allNoise (both.output, 0, 2));
     EXPECT_TRUE (allNoise (both.output, 1, 2));
+    EXPECT_NE (both.output[0], both.output[1]) << "fresh noise draws each channel's sample on its own";
 
     CallbackRig none (0, 100000);
-    none.call();
+    none.play();
     EXPECT_TRUE (allZero (none.output, 0, 1));
 }
 
-TEST (MeasurementCallback, HandsAFullInputBufferToTheWorkerInBothHalvesOfEachFrame)
+TEST (MeasurementCallback, PlaysTheLoopOverAndOverAcrossBuffersTheSameOnBothSpeakers)
+{
+    // A loop of 3000 frames played in buffers of 2048: the period runs on across buffers.
+    CallbackRig rig (3, 100000);
+    std::vector<float> block (3000);
+    rig.noise.loop (block.data(), static_cast<int32_t> (block.size()));
+    EXPECT_TRUE (std::any_of (block.begin(), block.end(), [] (float s) { return s != 0.0f; })) << "the block is drawn";
+
+    std::vector<float> played;
+
+    for (int call = 0; call < 4; ++call)
+    {
+        rig.play();
+
+        for (size_t i = 0; i < bufferFrames; ++i)
+        {
+            ASSERT_EQ (rig.output[2 * i], rig.output[2 * i + 1]);
+            played.push_back (rig.output[2 * i]);
+        }
+    }
+
+    for (size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ (played[i], block[i % block.size()]) << "frame " << i;
+
+    CallbackRig left (1, 100000);
+    left.noise.loop (block.data(), static_cast<int32_t> (block.size()));
+    left.play();
+    EXPECT_TRUE (allZero (left.output, 1, 2));
+    EXPECT_EQ (left.output[0], block[0]);
+}
+
+TEST (MeasurementCallback, CompletesWithAShortLastBufferThatIsStillFilledWithNoise)
+{
+    CallbackRig rig (3, 1500);
+    EXPECT_EQ (rig.play(), paComplete);
+    EXPECT_EQ (rig.noise.getFramesRemaining(), 0);
+    EXPECT_TRUE (allNoise (rig.output, 0, 1)) << "the whole buffer plays, not just the frames left";
+
+    CallbackRig exact (1, static_cast<int32_t> (bufferFrames));
+    EXPECT_EQ (exact.play(), paContinue);
+    EXPECT_EQ (exact.play(), paComplete) << "the buffer after the last frames ends the stream";
+}
+
+TEST (MeasurementCallback, AppendsEveryInputFrameInOrderAndStopsAtTheCapacity)
+{
+    CallbackRig rig (1, 100000, 5000);
+
+    EXPECT_EQ (rig.record(), paContinue);
+    EXPECT_EQ (rig.context.framesCaptured.load(), 2048);
+    EXPECT_EQ (rig.record (1000), paContinue);
+    EXPECT_EQ (rig.context.framesCaptured.load(), 3048);
+    EXPECT_EQ (rig.capture[2047], rig.input[2047]);
+    EXPECT_EQ (rig.capture[2048], rig.input[0]);
+    EXPECT_EQ (rig.capture[3047], rig.input[999]);
+
+    rig.record();
+    rig.record();
+    EXPECT_EQ (rig.context.framesCaptured.load(), 5000) << "the input beyond the capacity is not kept";
+    EXPECT_EQ (rig.capture[4999], rig.input[1951]);
+    EXPECT_EQ (rig.noise.getFramesRemaining(), 100000) << "recording plays nothing";
+
+    // A device that hands over no samples records silence, which the analysis then reports.
+    CallbackRig silent (1, 100000);
+    captureCallback (nullptr, nullptr, bufferFrames, nullptr, 0, &silent.context);
+    EXPECT_TRUE (std::all_of (silent.capture.begin(), silent.capture.begin() + 2048, [] (float s) { return s == 0.0f; }));
+}
+
+TEST (MeasurementCallback, MarksTheBlockInWhichTheFramesAfterAnInputGlitchStart)
 {
     CallbackRig rig (1, 100000);
-    EXPECT_EQ (rig.call(), paContinue);
 
-    EXPECT_EQ (rig.context.framesReceived.load(), static_cast<int32_t> (bufferFrames));
-    EXPECT_EQ (rig.noise.getFramesRemaining(), 100000 - static_cast<int32_t> (bufferFrames));
+    rig.record();
+    rig.record (bufferFrames, paOutputUnderflow);
+    EXPECT_EQ (rig.context.glitchedBlocks.load(), 0u) << "the output's glitches are not the recording's";
 
-    for (size_t i = 0; i < bufferFrames; ++i)
-    {
-        ASSERT_EQ (rig.capture[i].left, rig.input[i]);
-        ASSERT_EQ (rig.capture[i].right, rig.input[i]);
-    }
+    rig.record (bufferFrames, paInputOverflow); // frames 4096.. : block 1 of 4096
+    EXPECT_EQ (rig.context.glitchedBlocks.load(), 2u);
+
+    rig.record (bufferFrames, paInputUnderflow); // frames 6144.. : block 1 again
+    rig.record();
+    EXPECT_EQ (rig.context.glitchedBlocks.load(), 2u);
 }
 
-TEST (MeasurementCallback, CapturesNothingInALevelTest)
-{
-    CallbackRig rig (3, 100000, true);
-    EXPECT_EQ (rig.call(), paContinue);
-
-    EXPECT_EQ (rig.context.framesReceived.load(), 0);
-    EXPECT_TRUE (std::all_of (rig.capture.begin(), rig.capture.end(),
-                              [] (const StereoFrame& f) { return f.left == 0.0f && f.right == 0.0f; }));
-    EXPECT_TRUE (allNoise (rig.output, 0, 1));
-}
-
-TEST (MeasurementCallback, AbortsWithSilenceAndCapturesNothingOnceTheWorkerAsksItToStop)
+TEST (MeasurementCallback, BothAbortWithSilenceAndUseNothingUpOnceTheWorkerAsksThemToStop)
 {
     CallbackRig rig (3, 100000);
     rig.context.stopRequested = true;
 
-    EXPECT_EQ (rig.call(), paAbort);
+    EXPECT_EQ (rig.play(), paAbort);
     EXPECT_TRUE (allZero (rig.output, 0, 1));
-    EXPECT_EQ (rig.context.framesReceived.load(), 0);
     EXPECT_EQ (rig.noise.getFramesRemaining(), 100000) << "no noise was played, so none is used up";
-}
 
-TEST (MeasurementCallback, NumbersEveryFullBufferAlsoTheOnesItDrops)
-{
-    CallbackRig rig (1, 100000);
-
-    rig.call();
-    EXPECT_EQ (rig.context.bufferPass, 0);
-    rig.call(); // dropped: the worker has not taken buffer 0
-    rig.call(); // dropped too
-
-    rig.context.framesReceived = 0;
-    rig.call();
-    EXPECT_EQ (rig.context.bufferPass, 3);
-    EXPECT_EQ (rig.context.fullBuffersSeen, 4);
-}
-
-TEST (MeasurementCallback, EndsWithAShortLastBufferThatIsStillFilledWithNoise)
-{
-    CallbackRig rig (3, 7508);
-    EXPECT_EQ (rig.call(), paComplete);
-
-    EXPECT_EQ (rig.noise.getFramesRemaining(), 0);
-    EXPECT_EQ (rig.context.framesReceived.load(), 7508);
-    EXPECT_TRUE (allNoise (rig.output, 0, 1)) << "the whole buffer plays, not just the frames left";
-}
-
-TEST (MeasurementCallback, ContinuesWhenExactlyOneBufferIsLeftAndCompletesOnTheEmptyOne)
-{
-    CallbackRig rig (1, static_cast<int32_t> (bufferFrames));
-    EXPECT_EQ (rig.call(), paContinue);
-    rig.context.framesReceived = 0;
-    EXPECT_EQ (rig.call(), paComplete);
-    EXPECT_EQ (rig.noise.getFramesRemaining(), 0);
-}
-
-TEST (MeasurementCallback, LeavesAnUnreadBufferAloneUntilTheWorkerHasTakenIt)
-{
-    CallbackRig rig (1, 100000);
-    rig.call();
-
-    for (auto& sample : rig.input)
-        sample = -0.5f;
-
-    rig.call();
-    EXPECT_NE (rig.capture[0].left, -0.5f) << "the worker may be copying it";
-
-    rig.context.framesReceived = 0;
-    rig.call();
-    EXPECT_EQ (rig.capture[0].left, -0.5f);
+    EXPECT_EQ (rig.record(), paAbort);
+    EXPECT_EQ (rig.context.framesCaptured.load(), 0);
+    EXPECT_EQ (rig.context.callbacksRun.load(), 2) << "a stopping stream still shows it is alive";
 }
 
 TEST (NoiseSource, KeepsTheFirstChannelMaskOfARun)
@@ -206,26 +222,4 @@ TEST (NoiseSource, SpansTheWholeRangeOfRandUniformly)
     EXPECT_LT (lowest, -0.999f);
     EXPECT_GT (highest, 0.999f);
     EXPECT_NEAR (sum / samples, 0.0, 0.01);
-}
-
-TEST (MeasurementCallback, MarksTheBufferHandedOverAfterAGlitchAlsoWhenTheGlitchedOneWasDropped)
-{
-    CallbackRig rig (1, 1000000);
-
-    rig.call();
-    EXPECT_FALSE (rig.context.bufferGlitched);
-
-    // The worker still holds the first buffer: the glitched one is dropped, the mark waits.
-    rig.call (bufferFrames, paInputOverflow);
-    rig.context.framesReceived = 0;
-    rig.call();
-    EXPECT_TRUE (rig.context.bufferGlitched) << "the gap lies before this buffer";
-
-    rig.context.framesReceived = 0;
-    rig.call();
-    EXPECT_FALSE (rig.context.bufferGlitched);
-
-    rig.context.framesReceived = 0;
-    rig.call (bufferFrames, paOutputUnderflow);
-    EXPECT_TRUE (rig.context.bufferGlitched);
 }

@@ -1,217 +1,169 @@
+#include "MeasurementCallback.h"
 #include "RunMeasurement.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <functional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace
 {
-    // A state as runMeasurement sets it up, without PortAudio: the test plays the callback's part.
+    constexpr int32_t blockLength = 4096;
+    constexpr int32_t delay = 1234;
+    constexpr int32_t hissOnly = -1;
+    constexpr int32_t dead = -2;
+
+    // A state as runMeasurement sets it up, without PortAudio: the test feeds the capture callback
+    // with what a microphone would hear of a looped block of noise, and looks as the worker does.
     struct PollRig
     {
-        explicit PollRig (int32_t channelSelector)
+        PollRig()
         {
-            state.channelSelector = channelSelector;
-            EXPECT_TRUE (state.allocateCaptureBuffers());
-            state.callbackContext.captureBuffer = state.captureBuffer;
-            state.callbackContext.captureCapacity = 2 * state.blockLength;
+            state.blockLength = blockLength;
+            state.capturesKept = 13;
+            EXPECT_TRUE (prepareCapture (state, 16));
+
+            std::mt19937 noise (5);
+            std::uniform_real_distribution<float> uniform (-1.0f, 1.0f);
+            loop.resize (blockLength);
+
+            for (auto& sample : loop)
+                sample = uniform (noise);
         }
 
-        // Delivers a full buffer whose every frame holds (left, right) = (pass, 2 * pass + 1).
-        void deliverBuffer (int32_t frames = 16384, bool glitched = false)
+        // One block of the recording: for each frame, how far the loop lags there (the room's delay),
+        // or hissOnly where the noise is not heard, or dead where the sound server filled in zeros.
+        void deliver (const std::function<int32_t (int32_t)>& lagAt, PaStreamCallbackFlags flags = 0)
         {
-            state.callbackContext.bufferGlitched = glitched;
+            std::vector<float> samples (blockLength);
 
-            for (int32_t i = 0; i < frames; ++i)
-                state.captureBuffer[i] = { static_cast<float> (delivered), static_cast<float> (2 * delivered + 1) };
+            for (int32_t i = 0; i < blockLength; ++i)
+            {
+                const int32_t lag = lagAt (i);
+                const float heard = lag >= 0 ? loop[static_cast<size_t> ((i + blockLength - lag) % blockLength)] : 0.0f;
+                samples[static_cast<size_t> (i)] = lag == dead ? 0.0f : heard + hiss (generator);
+            }
 
-            ++delivered;
-            state.callbackContext.framesReceived = frames;
+            for (int32_t offset = 0; offset < blockLength; offset += 2048)
+                captureCallback (samples.data() + offset, nullptr, 2048, nullptr, offset == 0 ? flags : 0, &state.callbackContext);
+        }
+
+        void deliverSteady (PaStreamCallbackFlags flags = 0)
+        {
+            deliver ([] (int32_t) { return delay; }, flags);
         }
 
         MeasurementState state;
-        int32_t delivered = 0;
+        std::vector<float> loop;
+        std::mt19937 generator { 9 };
+        std::uniform_real_distribution<float> hiss { -0.001f, 0.001f };
     };
-}
 
-TEST (PollCapture, SkipsThreeBuffersKeepsTheFourthAndThenMarksTheDataReady)
-{
-    PollRig rig (1);
-    testing::internal::CaptureStdout();
-
-    for (int pass = 0; pass < 7; ++pass)
+    std::string passLine (int pass, bool ready = false)
     {
-        rig.deliverBuffer();
-        pollCapture (rig.state);
-        pollCapture (rig.state); // a second look at the same buffer counts nothing
-        EXPECT_EQ (rig.state.callbackContext.framesReceived.load(), 0);
-        EXPECT_EQ (rig.state.dataForFFT, pass >= 4) << "pass " << pass;
-        EXPECT_EQ (rig.state.hasKeptBlocks(), pass >= 3) << "kept as soon as saved, pass " << pass;
+        return "\nFull buffer ready on input, CapturePass " + std::to_string (pass) + ", DataForFFT: " + (ready ? "true" : "false");
     }
 
-    const auto printed = testing::internal::GetCapturedStdout();
-
-    EXPECT_EQ (rig.state.capturesSaved, 1);
-    EXPECT_EQ (rig.state.capturePass, 5);
-    EXPECT_EQ (rig.state.analysisInput[0], 3.0f) << "the fourth buffer (pass 3) is the one kept";
-    EXPECT_EQ (rig.state.analysisInput[16383], 3.0f);
-
-    EXPECT_EQ (printed,
-               "\nFull buffer ready on input, CapturePass 0, DataForFFT: false"
-               "\nFull buffer ready on input, CapturePass 1, DataForFFT: false"
-               "\nFull buffer ready on input, CapturePass 2, DataForFFT: false"
-               "\nFull buffer ready on input, CapturePass 3, DataForFFT: false"
-               "\nSaving data for FFT: 0 of 1"
-               "\nFull buffer ready on input, CapturePass 4, DataForFFT: false"
-               "\nFull buffer ready on input, CapturePass 5, DataForFFT: true"
-               "\nFull buffer ready on input, CapturePass 5, DataForFFT: true");
+    std::string savingLine (int saved, int of = 13)
+    {
+        return "\nSaving data for FFT: " + std::to_string (saved) + " of " + std::to_string (of);
+    }
 }
 
-TEST (PollCapture, IgnoresAShortLastBuffer)
+TEST (PollCapture, KeepsEveryBlockThatRepeatsTheOneBeforeItAndNothingAroundTheNoise)
 {
-    PollRig rig (1);
+    PollRig rig;
     testing::internal::CaptureStdout();
 
-    rig.deliverBuffer (7508);
+    rig.deliver ([] (int32_t) { return hissOnly; });                           // 0: the room's hiss
+    rig.deliver ([] (int32_t i) { return i >= 1200 ? delay : hissOnly; });     // 1: the noise arrives
+    pollCapture (rig.state);
+    pollCapture (rig.state); // a second look finds nothing new
+
+    for (int block = 2; block <= 6; ++block)                                    // 2..6: steady state
+        rig.deliverSteady();
+
+    rig.deliver ([] (int32_t i) { return i < 2000 ? delay : hissOnly; });      // 7: the noise ends
+    rig.deliver ([] (int32_t) { return hissOnly; });                           // 8
+    captureCallback (rig.loop.data(), nullptr, 1000, nullptr, 0, &rig.state.callbackContext); // part of a block
     pollCapture (rig.state);
 
-    EXPECT_EQ (testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ (rig.state.capturePass, 0);
-}
-
-TEST (PollCapture, KeepsTheSampleOfTheSelectedSpeakers)
-{
-    const struct { int32_t selector; float expected; } cases[] = {
-        { 1, 3.0f }, // left: the pass number
-        { 2, 7.0f }, // right: 2 * 3 + 1
-        { 3, 10.0f }, // both: left + right
-        { 0, 0.0f }, // no speaker: silence
-    };
-
-    for (const auto& c : cases)
-    {
-        PollRig rig (c.selector);
-        testing::internal::CaptureStdout();
-
-        for (int pass = 0; pass < 4; ++pass)
-        {
-            rig.deliverBuffer();
-            pollCapture (rig.state);
-        }
-
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ (rig.state.analysisInput[100], c.expected) << "selector " << c.selector;
-    }
-}
-
-TEST (PollCapture, KeepsALaterBufferWhenTheOutputLatencyCallsForMoreWarmUp)
-{
-    PollRig rig (2);
-    rig.state.lastWarmUpPass = 3;
-    testing::internal::CaptureStdout();
-
-    for (int pass = 0; pass < 6; ++pass)
-    {
-        rig.deliverBuffer();
-        pollCapture (rig.state);
-    }
-
-    testing::internal::GetCapturedStdout();
-    EXPECT_TRUE (rig.state.dataForFFT);
-    EXPECT_EQ (rig.state.analysisInput[0], 9.0f) << "pass 4's right sample, 2 * 4 + 1";
-}
-
-TEST (WarmUp, CoversTheOutputLatencyInWholeBlocks)
-{
-    const auto passesFor = [] (double outputLatency)
-    {
-        PaStreamInfo info {};
-        info.outputLatency = outputLatency;
-        return warmUpPassesFor (&info, 44100, 16384);
-    };
-
-    // A hardware device with two blocks of buffering: the usual second of warm-up is enough.
-    EXPECT_EQ (passesFor (2 * 16384 / 44100.0), 2);
-    // Through a sound server: three blocks of silence come first, so pass 3 is skipped too.
-    EXPECT_EQ (passesFor (1.115), 3);
-    EXPECT_EQ (passesFor (0.01), 0);
-    EXPECT_EQ (passesFor (0.0), 0);
-    EXPECT_EQ (warmUpPassesFor (nullptr, 44100, 16384), 0);
-}
-
-TEST (PollCapture, CountsBuffersTheCallbackDroppedAsPasses)
-{
-    PollRig rig (1);
-    testing::internal::CaptureStdout();
-
-    // Passes 0 and 1 arrive; 2 and 3 come in a burst while 1 is still unread and are dropped.
-    for (int32_t pass : { 0, 1, 4, 5 })
-    {
-        rig.delivered = pass;
-        rig.deliverBuffer();
-        rig.state.callbackContext.bufferPass = pass;
-        pollCapture (rig.state);
-    }
-
     const auto printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ (rig.state.analysisInput[0], 4.0f) << "the first buffer past the warm-up is kept";
-    EXPECT_TRUE (rig.state.dataForFFT);
-    EXPECT_NE (printed.find ("CapturePass 4, DataForFFT: false\nSaving data for FFT: 0 of 1"), std::string::npos) << printed;
+
+    // Block 2 is the first whole block of noise, but the one before it was not: only from block 3
+    // on has the room been heard in steady state for a whole period.
+    EXPECT_EQ (printed, passLine (0) + passLine (1) + passLine (2) + passLine (3) + savingLine (0) + passLine (4)
+                            + savingLine (1) + passLine (5) + savingLine (2) + passLine (6) + savingLine (3)
+                            + passLine (7) + passLine (8));
+    EXPECT_EQ (rig.state.capturesSaved, 4);
+    EXPECT_TRUE (rig.state.hasKeptBlocks());
+    EXPECT_EQ (rig.state.glitchedBuffersSkipped, 0) << "what follows the noise is no glitch";
+    EXPECT_EQ (rig.state.capturePass, 9);
+    EXPECT_FALSE (rig.state.dataForFFT);
+    EXPECT_TRUE (rig.state.heardAnything);
+    EXPECT_NEAR (rig.state.keptPeak, 1.0f, 0.01f);
+
+    // The captured spectrum is the sum of the four steady blocks' spectra.
+    DftAnalyzer dft;
+    SpectrumArray single;
+    ASSERT_TRUE (dft.setup (blockLength, 44100));
+    ASSERT_TRUE (single.allocate (blockLength));
+    dft.transform (rig.state.captureBuffer + 4 * blockLength, single);
+
+    for (const int32_t bin : { 1, 10, 100, 2047 })
+        EXPECT_NEAR (rig.state.captured.point (bin).magnitude, 4.0f * single.point (bin).magnitude,
+                     0.02f * single.point (bin).magnitude) << "bin " << bin;
 }
 
-TEST (PollCapture, LeavesAsideABufferTheAudioSystemReportedAGlitchInAndKeepsTheNext)
+TEST (PollCapture, LeavesAsideAGlitchAGapAndAJumpInTheNoiseAndCountsThemAsGlitches)
 {
-    PollRig rig (1);
+    PollRig rig;
     testing::internal::CaptureStdout();
 
-    for (int pass = 0; pass < 8; ++pass)
-    {
-        // A glitch during the warm-up does not matter; one in the buffer to be kept does, and one
-        // after the keeping does not hold anything up.
-        rig.deliverBuffer (16384, pass == 1 || pass == 3 || pass == 5);
-        pollCapture (rig.state);
-    }
-
+    rig.deliverSteady();                                                          // 0: nothing to repeat
+    rig.deliverSteady();                                                          // 1: kept
+    rig.deliverSteady (paInputOverflow);                                          // 2: input was lost
+    rig.deliverSteady();                                                          // 3: kept
+    rig.deliver ([] (int32_t i) { return i >= 500 && i < 564 ? dead : delay; });  // 4: a gap of silence
+    rig.deliverSteady();                                                          // 5: kept
+    rig.deliver ([] (int32_t i) { return i < 2000 ? delay : delay + 700; });      // 6: the loop skips
+    rig.deliver ([] (int32_t) { return delay + 700; });                           // 7: steady, but not like 6
+    rig.deliver ([] (int32_t) { return delay + 700; });                           // 8: kept
+    rig.deliver ([] (int32_t) { return hissOnly; });                              // 9: the noise is over
+    pollCapture (rig.state);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ (rig.state.glitchedBuffersSkipped, 1);
-    EXPECT_EQ (rig.state.capturesSaved, 1);
-    EXPECT_EQ (rig.state.analysisInput[0], 4.0f) << "the buffer after the glitched fourth is kept";
-    EXPECT_TRUE (rig.state.dataForFFT);
+
+    EXPECT_EQ (rig.state.capturesSaved, 4);
+    EXPECT_EQ (rig.state.glitchedBuffersSkipped, 4) << "blocks 2, 4, 6 and 7";
 }
 
-TEST (PollCapture, LeavesAsideABufferWithARunOfDigitalSilenceInTheNoise)
+TEST (PollCapture, NeverKeepsSilenceAndStopsSavingAtTheCapacity)
 {
-    // Every buffer holds its pass number but pass 4, the first past the warm-up, which has
-    // `zeros` exact zeros from `at`. keptLast is the last sample of the block kept.
-    const struct { int32_t at; int32_t zeros; float keptLast; const char* what; } cases[] = {
-        { 0, 2200, 5.0f, "noise that arrived late" },
-        { 11769, 4615, 5.0f, "a stretch the sound server filled with silence" },
-        { 16320, 64, 5.0f, "a gap at the very end" },
-        { 5000, 63, 4.0f, "a few zeros in a row, as noise has now and then" },
-        { 0, 16384, 0.0f, "silence throughout, which the analysis reports" },
-    };
+    PollRig silent;
+    testing::internal::CaptureStdout();
 
-    for (const auto& c : cases)
-    {
-        PollRig rig (1);
-        rig.state.lastWarmUpPass = 3;
-        testing::internal::CaptureStdout();
+    for (int block = 0; block < 4; ++block)
+        silent.deliver ([] (int32_t) { return dead; });
 
-        for (int pass = 0; pass < 7; ++pass)
-        {
-            rig.deliverBuffer();
+    pollCapture (silent.state);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ (silent.state.capturesSaved, 0) << "silence repeats itself, but it is no measurement";
+    EXPECT_FALSE (silent.state.heardAnything);
 
-            if (pass == 4)
-                for (int32_t i = c.at; i < c.at + c.zeros; ++i)
-                    rig.state.captureBuffer[i].left = 0.0f;
+    PollRig rig;
+    rig.state.capturesKept = 2;
+    testing::internal::CaptureStdout();
 
-            pollCapture (rig.state);
-        }
+    for (int block = 0; block < 5; ++block)
+        rig.deliverSteady();
 
-        testing::internal::GetCapturedStdout();
-        EXPECT_TRUE (rig.state.dataForFFT) << c.what;
-        EXPECT_EQ (rig.state.analysisInput[16383], c.keptLast) << c.what;
-        EXPECT_EQ (rig.state.glitchedBuffersSkipped, c.keptLast == 5.0f ? 1 : 0) << c.what;
-    }
+    pollCapture (rig.state);
+
+    EXPECT_EQ (testing::internal::GetCapturedStdout(),
+               passLine (0) + passLine (1) + savingLine (0, 2) + passLine (2) + savingLine (1, 2) + passLine (3, true)
+                   + passLine (4, true));
+    EXPECT_EQ (rig.state.capturesSaved, 2);
+    EXPECT_TRUE (rig.state.dataForFFT);
 }
