@@ -90,8 +90,9 @@ void AudioTestingThread::run()
     {
         try
         {
-            // A run that kept too few steady blocks failed for a passing reason (the stream, a
-            // noise in the room) more often than for a lasting one: it is made once more.
+            // A run that kept too few steady blocks may have failed for a passing reason (the
+            // stream, a noise in the room, a sound server that went away and took the input with
+            // it): it is made once more. A device that cannot be opened is not retried.
             for (int attempt = 0; attempt < 2; ++attempt)
             {
                 MeasurementState state;
@@ -114,7 +115,8 @@ void AudioTestingThread::run()
 
                 captureClipped = status == statusOk && state.captureClipped();
 
-                const bool passing = outcome == MeasurementOutcome::streamStopped || outcome == MeasurementOutcome::unsteady;
+                const bool passing = outcome == MeasurementOutcome::streamStopped || outcome == MeasurementOutcome::unsteady
+                                     || outcome == MeasurementOutcome::silence;
 
                 if (attempt > 0 || ! passing || threadShouldExit())
                     break;

@@ -22,6 +22,9 @@ struct CallbackContext
     // Blocks past the 64th are not marked.
     std::atomic<uint64_t> glitchedBlocks { 0 };
 
+    // Set by the playing callback once it has handed out the run's last frames of noise.
+    std::atomic<bool> noisePlayed { false };
+
     // Set by the worker to end the streams from inside: the next callbacks play silence and abort.
     std::atomic<bool> stopRequested { false };
 

@@ -25,7 +25,11 @@ int playbackCallback (const void*, void* output, unsigned long frameCount,
     // The whole buffer gets noise, also past the end of the run: a run plays whole buffers.
     noise.fill (samples, frameCount);
 
-    return lastBuffer ? paComplete : paContinue;
+    if (! lastBuffer)
+        return paContinue;
+
+    context.noisePlayed.store (true, std::memory_order_release);
+    return paComplete;
 }
 
 int captureCallback (const void* input, void*, unsigned long frameCount,

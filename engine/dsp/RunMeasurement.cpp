@@ -347,6 +347,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     context.noise = &state.noiseSource;
     context.callbacksRun.store (0);
     context.stopRequested.store (false);
+    context.noisePlayed.store (false);
 
     const auto sampleRate = static_cast<double> (state.sampleRate);
     PaError openError = Pa_OpenStream (&state.outputStream, nullptr, &state.outputParameters, sampleRate,
@@ -424,7 +425,10 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (! levelOnly)
         pollCapture (state);
 
-    const char* streamError = active < 0 ? Pa_GetErrorText (active) : nullptr;
+    // A stream whose sound server went away ends as if it had completed, before its noise has played.
+    const char* streamError = active < 0 ? Pa_GetErrorText (active)
+                              : ! context.noisePlayed.load (std::memory_order_acquire) ? "the audio stream ended before the noise had played"
+                                                                                       : nullptr;
 
     for (auto* stream : { &state.outputStream, &state.inputStream })
     {

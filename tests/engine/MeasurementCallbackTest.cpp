@@ -131,8 +131,11 @@ TEST (MeasurementCallback, CompletesWithAShortLastBufferThatIsStillFilledWithNoi
     EXPECT_EQ (rig.noise.getFramesRemaining(), 0);
     EXPECT_TRUE (allNoise (rig.output, 0, 1)) << "the whole buffer plays, not just the frames left";
 
+    EXPECT_TRUE (rig.context.noisePlayed.load()) << "the worker can tell a stream that played out";
+
     CallbackRig exact (1, static_cast<int32_t> (bufferFrames));
     EXPECT_EQ (exact.play(), paContinue);
+    EXPECT_FALSE (exact.context.noisePlayed.load());
     EXPECT_EQ (exact.play(), paComplete) << "the buffer after the last frames ends the stream";
 }
 

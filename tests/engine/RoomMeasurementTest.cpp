@@ -330,10 +330,10 @@ TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailur
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE (finished);
 
-    // The streams run on without their server and hear nothing steady; measuring once more finds
-    // no server to open a stream on.
+    // Streams that were running go on without their server and hear silence or nothing steady:
+    // the run is made once more, and finds no server to open a stream on. (A slow build may still
+    // be starting the streams when the server goes: it finds none at once.)
     EXPECT_FALSE (engine->hasValidResults());
     EXPECT_EQ (engine->getLastOutcome(), MeasurementOutcome::noAudioDevice);
-    EXPECT_TRUE (LogCollector::get().lines().joinIntoString ("\n").contains ("measuring once more"));
     EXPECT_FALSE (logged (forcedStop));
 }
