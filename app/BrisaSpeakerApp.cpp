@@ -1,9 +1,12 @@
 #include "BrisaSpeakerApp.h"
 
 #include "BrisaMainWindow.h"
+#include "CommandLine.h"
+#include "ConsoleMeasurement.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
+#include "StepSix.h"
 #include "UserInstanceLock.h"
 
 #include <cstdio>
@@ -15,6 +18,9 @@ BrisaSpeakerApp::~BrisaSpeakerApp() = default;
 
 void BrisaSpeakerApp::initialise (const juce::String&)
 {
+    if (runFromCommandLine())
+        return;
+
     const auto name = getApplicationName();
     const auto welcome = name + " " + getApplicationVersion();
 
@@ -66,12 +72,58 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     }
 
     stateMachine = std::make_unique<SonavelStateMachine>();
+
+    // Beside the log: the curves step six showed when the program last ran.
+    stateMachine->getStepSix().keepCurvesIn (configFolder.getChildFile (name + " state.txt"));
+
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
 
     skin = std::make_unique<SonavelSkin>();
     juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
 
     juce::Logger::writeToLog ("finished initialise()...");
+}
+
+bool BrisaSpeakerApp::runFromCommandLine()
+{
+    const auto line = CommandLine::parse (getCommandLineParameterArray());
+
+    switch (line.task)
+    {
+        case CommandLine::Task::window:
+            return false;
+
+        case CommandLine::Task::help:
+            std::fputs (CommandLine::help().toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::version:
+            std::fputs ((getApplicationName() + " " + getApplicationVersion() + "\n").toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::wrongUsage:
+            std::fputs (("korven-sonavel: " + line.problem + "\n" + CommandLine::help().upToFirstOccurrenceOf ("\n", true, false)
+                         + "Try 'korven-sonavel --help' for more.\n").toRawUTF8(),
+                        stderr);
+            setApplicationReturnValue (CommandLine::statusWrongUsage);
+            break;
+
+        case CommandLine::Task::measure:
+            // Until the measurement says otherwise, e.g. when Ctrl+C ends the program first.
+            setApplicationReturnValue (CommandLine::statusStopped);
+            consoleMeasurement = std::make_unique<ConsoleMeasurement> (
+                line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
+            consoleMeasurement->onFinished = [this] (int status)
+            {
+                setApplicationReturnValue (status);
+                quit();
+            };
+            consoleMeasurement->start();
+            return true;
+    }
+
+    quit();
+    return true;
 }
 
 void BrisaSpeakerApp::shutdown()
@@ -87,6 +139,7 @@ void BrisaSpeakerApp::shutdown()
 
     juce::Logger::setCurrentLogger (nullptr);
     fileLogger.reset();
+    consoleMeasurement.reset();
 
     mainWindow.reset();
     stateMachine.reset();
