@@ -1,10 +1,13 @@
 #include "BrisaSpeakerApp.h"
 
 #include "BrisaMainWindow.h"
+#include "CommandLine.h"
+#include "ConsoleMeasurement.h"
 #include "QueuedInputWatch.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
+#include "StepSix.h"
 #include "UserInstanceLock.h"
 
 #include <cstdio>
@@ -16,6 +19,9 @@ BrisaSpeakerApp::~BrisaSpeakerApp() = default;
 
 void BrisaSpeakerApp::initialise (const juce::String&)
 {
+    if (runFromCommandLine())
+        return;
+
     const auto name = getApplicationName();
     const auto welcome = name + " " + getApplicationVersion();
 
@@ -67,6 +73,10 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     }
 
     stateMachine = std::make_unique<SonavelStateMachine>();
+
+    // Beside the log: the curves step six showed when the program last ran.
+    stateMachine->getStepSix().keepCurvesIn (configFolder.getChildFile (name + " state.txt"));
+
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
     inputWatch = std::make_unique<QueuedInputWatch>();
 
@@ -74,6 +84,48 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
 
     juce::Logger::writeToLog ("finished initialise()...");
+}
+
+bool BrisaSpeakerApp::runFromCommandLine()
+{
+    const auto line = CommandLine::parse (getCommandLineParameterArray());
+
+    switch (line.task)
+    {
+        case CommandLine::Task::window:
+            return false;
+
+        case CommandLine::Task::help:
+            std::fputs (CommandLine::help().toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::version:
+            std::fputs ((getApplicationName() + " " + getApplicationVersion() + "\n").toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::wrongUsage:
+            std::fputs (("korven-sonavel: " + line.problem + "\n" + CommandLine::help().upToFirstOccurrenceOf ("\n", true, false)
+                         + "Try 'korven-sonavel --help' for more.\n").toRawUTF8(),
+                        stderr);
+            setApplicationReturnValue (CommandLine::statusWrongUsage);
+            break;
+
+        case CommandLine::Task::measure:
+            // Until the measurement says otherwise, e.g. when Ctrl+C ends the program first.
+            setApplicationReturnValue (CommandLine::statusStopped);
+            consoleMeasurement = std::make_unique<ConsoleMeasurement> (
+                line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
+            consoleMeasurement->onFinished = [this] (int status)
+            {
+                setApplicationReturnValue (status);
+                quit();
+            };
+            consoleMeasurement->start();
+            return true;
+    }
+
+    quit();
+    return true;
 }
 
 void BrisaSpeakerApp::shutdown()
@@ -89,6 +141,7 @@ void BrisaSpeakerApp::shutdown()
 
     juce::Logger::setCurrentLogger (nullptr);
     fileLogger.reset();
+    consoleMeasurement.reset();
 
     inputWatch.reset();
     mainWindow.reset();

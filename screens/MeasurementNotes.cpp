@@ -57,6 +57,8 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome)
         case MeasurementOutcome::noAudioDevice:
             return "No sound device or sound server was found: connect the audio interface, make it the default "
                    "input and output, and measure again.";
+        case MeasurementOutcome::devicesBusy:
+            return "Another program holds the sound devices: close it and measure again.";
         case MeasurementOutcome::audioGivenUp:
             return "The sound server stopped answering: restart KORVEN Sonavel to measure again.";
         case MeasurementOutcome::streamStopped:

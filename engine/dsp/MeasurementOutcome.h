@@ -7,6 +7,7 @@ enum class MeasurementOutcome
     none,           // nothing has run yet
     ok,             // the noise played and, for a measurement, a response was stored
     noAudioDevice,  // PortAudio could not start, or there is no default input or output device
+    devicesBusy,    // another program holds the sound devices
     audioGivenUp,   // the sound server stopped answering; only a restart brings the audio back
     streamStopped,  // a stream failed before enough blocks were kept, or would not close
     silence,        // the microphone recorded nothing but exact zeros

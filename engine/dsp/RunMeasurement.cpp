@@ -52,6 +52,13 @@ namespace
         return status;
     }
 
+    // ALSA answers a device that another program holds open with "busy", which PortAudio
+    // reports as unavailable.
+    MeasurementOutcome outcomeOfStartError (PaError error)
+    {
+        return error == paDeviceUnavailable ? MeasurementOutcome::devicesBusy : MeasurementOutcome::noAudioDevice;
+    }
+
     // PortAudio's scan of every ALSA and JACK device complains on standard error about each
     // device it cannot open, at every run; those lines tell the person measuring nothing.
     PaError initialiseQuietly()
@@ -355,7 +362,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         state.inputStream = nullptr;
 
     if (openError != paNoError)
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (openError));
+        return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
 
     state.noiseSource.prepare (channelSelector);
 
@@ -371,7 +378,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         startError = Pa_StartStream (state.outputStream);
 
     if (startError != paNoError)
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (startError));
+        return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
 
     // What was played, once, while the first blocks are still on their way.
     if (! levelOnly)

@@ -1,0 +1,135 @@
+#include "CommandLine.h"
+
+namespace
+{
+    struct Option
+    {
+        const char* name;
+        bool takesValue;
+        // Stores the value; returns what is wrong with it, or nothing.
+        juce::String (*apply) (CommandLine&, const juce::String& value);
+    };
+
+    const Option options[] = {
+        { "--help", false, [] (CommandLine& line, const juce::String&) { line.task = CommandLine::Task::help; return juce::String(); } },
+        { "--version", false, [] (CommandLine& line, const juce::String&)
+          {
+              if (line.task != CommandLine::Task::help)
+                  line.task = CommandLine::Task::version;
+              return juce::String();
+          } },
+        { "--measure", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.mode = juce::StringArray { "left", "right", "both" }.indexOf (value);
+
+              if (line.mode < 0)
+                  return "--measure takes left, right or both, not '" + value + "'";
+
+              if (line.task == CommandLine::Task::window)
+                  line.task = CommandLine::Task::measure;
+              return juce::String();
+          } },
+        { "--save", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.saveFile = value;
+              return juce::String();
+          } },
+    };
+
+    const Option* find (const juce::String& name)
+    {
+        for (const auto& option : options)
+            if (name == option.name)
+                return &option;
+
+        return nullptr;
+    }
+}
+
+CommandLine CommandLine::parse (const juce::StringArray& arguments)
+{
+    CommandLine line;
+    juce::StringArray seen;
+
+    auto wrong = [&line] (const juce::String& problem)
+    {
+        line.task = Task::wrongUsage;
+        line.problem = problem;
+        return line;
+    };
+
+    for (int i = 0; i < arguments.size(); ++i)
+    {
+        // Both "--save FILE" and "--save=FILE".
+        auto name = arguments[i];
+        juce::String value;
+        const auto hasEquals = name.startsWith ("--") && name.containsChar ('=');
+
+        if (hasEquals)
+        {
+            value = name.fromFirstOccurrenceOf ("=", false, false);
+            name = name.upToFirstOccurrenceOf ("=", false, false);
+        }
+
+        if (name == "-h")
+            name = "--help";
+
+        const auto* option = find (name);
+
+        if (option == nullptr)
+            return wrong ("unknown option '" + arguments[i] + "'");
+
+        if (seen.contains (name))
+            return wrong (name + " is given twice");
+
+        seen.add (name);
+
+        if (option->takesValue && ! hasEquals)
+        {
+            if (i + 1 >= arguments.size())
+                return wrong (name + " needs a value");
+
+            value = arguments[++i];
+        }
+        else if (! option->takesValue && hasEquals)
+        {
+            return wrong (name + " takes no value");
+        }
+
+        if (const auto problem = option->apply (line, value); problem.isNotEmpty())
+            return wrong (problem);
+    }
+
+    if (line.saveFile.isNotEmpty() && ! seen.contains ("--measure"))
+        return wrong ("--save goes with --measure");
+
+    return line;
+}
+
+juce::String CommandLine::help()
+{
+    return "Usage: korven-sonavel [--measure left|right|both [--save FILE]] [--version] [--help]\n"
+           "\n"
+           "Without options KORVEN Sonavel opens its window.\n"
+           "\n"
+           "  --measure left|right|both  measure the room with the left, the right or both speakers\n"
+           "                             through the default sound devices, without a window (an open\n"
+           "                             window is left alone), and print the recommended rear-panel notch\n"
+           "  --save FILE                where the measured curve goes, as a text file that room analysers\n"
+           "                             open; without it, the documents folder, named for what and when\n"
+           "  --version                  print the version\n"
+           "  --help                     print this help\n"
+           "\n"
+           "Exit status:\n"
+           "  0  done (measured and saved)\n"
+           "  1  stopped before the measurement was done (e.g. interrupted)\n"
+           "  2  wrong options\n"
+           "  3  no sound device or sound server was found\n"
+           "  4  the microphone recorded silence\n"
+           "  5  the audio stream stopped before the measurement was complete\n"
+           "  6  not enough memory\n"
+           "  7  another program holds the sound devices\n"
+           "  8  the sound server stopped answering\n"
+           "  9  the curve could not be saved\n"
+           "  10 the microphone never heard the test noise steadily\n";
+}
