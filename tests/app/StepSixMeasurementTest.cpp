@@ -3,7 +3,6 @@
 #include "EQCalculatorPopup.h"
 #include "LogCollector.h"
 #include "MessagePump.h"
-#include "PrintedLines.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelStateMachine.h"
 #include "StepSix.h"
@@ -245,34 +244,6 @@ TEST_F (StepSixInARoom, AMicrophoneThatRecordsSilenceIsNamedAsTheCause)
     findButton (stepSix(), "Measure")->triggerClick();
     ASSERT_TRUE (pumpMessagesUntil ([&] { return graph().getNotice().isEmpty(); }));
     ASSERT_TRUE (pumpMessagesUntil ([&] { return findButton (stepSix(), "Measure")->isEnabled(); }, 30000));
-}
-
-TEST_F (StepSixInARoom, AServerThatDiesBeforeABlockIsKeptIsTriedOnceMoreAndStepSixNamesWhatIsMissing)
-{
-    VirtualRoom room;
-    ASSERT_TRUE (room.isRunning());
-    walkToStepSix();
-    LogCollector::get().clear();
-
-    // The server goes at the first buffer: no block can have been kept by then. The run ends as a
-    // failed stream and is made once more, which finds no server to open a stream on.
-    const PrintedLines printed;
-    auto& measureButton = *findButton (stepSix(), "Measure");
-    measureButton.triggerClick();
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return printed.countStartingWith ("Full buffer ready on input") > 0; }, 60000));
-    room.stop();
-    ASSERT_TRUE (pumpMessagesUntil ([] { return LogCollector::get().lines().contains ("Finishing test."); }, 60000));
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return measureButton.isEnabled(); }));
-
-    const auto log = LogCollector::get().lines().joinIntoString ("\n");
-    EXPECT_EQ (printed.countStartingWith ("Saving data for FFT"), 0);
-    EXPECT_TRUE (log.contains ("measuring once more.")) << log;
-    EXPECT_EQ (SonavelAudioEngine::getInstance()->getLastOutcome(), MeasurementOutcome::noAudioDevice) << log;
-    EXPECT_FALSE (stepSix().isLastMeasurementValid());
-    EXPECT_EQ (countPixels (render (graph()), isBlue), 0);
-    EXPECT_EQ (graph().getNotice(), MeasurementNotes::failureSentence (MeasurementOutcome::noAudioDevice));
-    EXPECT_TRUE (stepSix().getNotes().getSuggestionText().isEmpty());
-    EXPECT_FALSE (log.contains ("!! killing thread by force !!"));
 }
 
 TEST (MeasurementNotes, EveryFailureHasASentenceOfItsOwnAndSuccessOrAStopNone)
