@@ -66,6 +66,9 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     }
 
     stateMachine = std::make_unique<SonavelStateMachine>();
+
+    // Beside the log: the microphone and the output chosen in the program.
+    SonavelAudioEngine::getInstance()->getDevices().rememberIn (configFolder.getChildFile (name + " devices.txt"));
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
 
     skin = std::make_unique<SonavelSkin>();

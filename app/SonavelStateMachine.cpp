@@ -155,7 +155,16 @@ void SonavelStateMachine::actionListenerCallback (const juce::String& message)
 
     if (currentState == levelTestState)
     {
-        if (stepFive->isLevelTestRunning())
+        // A pass that could not play would fail again at once: the passes end there.
+        juce::String failure;
+
+        if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+            failure = MeasurementNotes::toneFailureSentence (engine->getLastLevelOutcome(),
+                                                             engine->getDevices().describe (SoundDevice::Direction::output));
+
+        if (failure.isNotEmpty())
+            stepFive->endLevelTestWithFailure (failure);
+        else if (stepFive->isLevelTestRunning())
             startLevelTestLoop();
         else
             stepFive->endLevelTest();

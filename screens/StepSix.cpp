@@ -44,6 +44,13 @@ StepSix::StepSix()
     notes = std::make_unique<MeasurementNotes>();
     addAndMakeVisible (*notes);
 
+    // In the panel's microphone corner, under its printed caption.
+    auto& devices = SonavelAudioEngine::getInstance()->getDevices();
+    microphoneChooser = std::make_unique<DeviceChooser> (devices, SoundDevice::Direction::input, juce::String());
+    microphoneChooser->setTooltip ("Choose the microphone that measures the room...");
+    addAndMakeVisible (*microphoneChooser);
+    devices.addChangeListener (this);
+
     leftButton->setToggleState (true, juce::sendNotification);
 
     // Each strip runs under its speaker while the engine measures it.
@@ -53,6 +60,18 @@ StepSix::StepSix()
 
     graphView->setFrequencyScale ({ 20, 50, 100, 200, 500 }, 20.0f, 500.0f);
     setSize (screenWidth, screenHeight);
+}
+
+StepSix::~StepSix()
+{
+    // At shutdown the engine, and the settings with it, may already be gone.
+    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+        engine->getDevices().removeChangeListener (this);
+}
+
+void StepSix::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    notes->showNotice (SonavelAudioEngine::getInstance()->getDevices().getNotice (SoundDevice::Direction::input));
 }
 
 std::unique_ptr<juce::ImageButton> StepSix::makeSpeakerToggle (const juce::String& name, const juce::String& tooltip)
@@ -86,6 +105,7 @@ void StepSix::resized()
     graphView->setBounds (77, 491, 862, 178);
     eqCalculatorButton->setBounds (22, 704, 95, 24);
     notes->setBounds (132, 700, 656, 34);
+    microphoneChooser->setBounds (71, 369, 126, 54);
 }
 
 void StepSix::buttonClicked (juce::Button* button)
@@ -102,8 +122,9 @@ void StepSix::buttonClicked (juce::Button* button)
 
 void StepSix::setControlsEnabled (bool enabled)
 {
-    for (auto* control : { measureButton.get(), nextButton.get(), backButton.get(), holdButton.get(),
-                           leftButton.get(), rightButton.get(), bothButton.get() })
+    for (auto* control : std::initializer_list<juce::Component*> { measureButton.get(), nextButton.get(), backButton.get(),
+                                                                   holdButton.get(), leftButton.get(), rightButton.get(),
+                                                                   bothButton.get(), microphoneChooser.get() })
         control->setEnabled (enabled);
 }
 
@@ -132,7 +153,8 @@ void StepSix::endMeasurement()
     }
     else
     {
-        graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome()));
+        graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome(), engine->getLastMicrophone(),
+                                                                 engine->getLastOutput()));
     }
 
     repaint();
@@ -141,6 +163,9 @@ void StepSix::endMeasurement()
 void StepSix::stateEntered()
 {
     lastMeasurementValid = false;
+
+    // A microphone plugged in or out while another screen was shown.
+    SonavelAudioEngine::getInstance()->getDevices().refresh();
 }
 
 void StepSix::stateExited()

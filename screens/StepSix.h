@@ -1,15 +1,18 @@
 #pragma once
 
+#include "DeviceChooser.h"
 #include "GraphView.h"
 #include "MeasurementNotes.h"
 #include "ProgressSlider.h"
 #include "WizardScreen.h"
 
 // State 6: choose a speaker, measure, compare with a held curve; Finish ends the program.
-class StepSix final : public WizardScreen
+class StepSix final : public WizardScreen,
+                      private juce::ChangeListener
 {
 public:
     StepSix();
+    ~StepSix() override;
 
     void resized() override;
     void buttonClicked (juce::Button* button) override;
@@ -31,11 +34,13 @@ public:
     juce::ImageButton& getRightButton() const { return *rightButton; }
     GraphView& getGraph() const { return *graphView; }
     MeasurementNotes& getNotes() const { return *notes; }
+    DeviceChooser& getMicrophoneChooser() const { return *microphoneChooser; }
     ProgressSlider& getLeftProgress() const { return *leftProgress; }
     ProgressSlider& getBothProgress() const { return *bothProgress; }
     ProgressSlider& getRightProgress() const { return *rightProgress; }
 
 private:
+    void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void setControlsEnabled (bool enabled);
 
     std::unique_ptr<juce::ImageButton> makeSpeakerToggle (const juce::String& name, const juce::String& tooltip);
@@ -53,4 +58,5 @@ private:
     std::unique_ptr<ProgressSlider> bothProgress;
     std::unique_ptr<juce::ImageButton> eqCalculatorButton;
     std::unique_ptr<MeasurementNotes> notes;
+    std::unique_ptr<DeviceChooser> microphoneChooser;
 };
