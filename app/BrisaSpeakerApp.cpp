@@ -1,9 +1,12 @@
 #include "BrisaSpeakerApp.h"
 
 #include "BrisaMainWindow.h"
+#include "CommandLine.h"
+#include "ConsoleMeasurement.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelSkin.h"
 #include "SonavelStateMachine.h"
+#include "StepSix.h"
 #include "UserInstanceLock.h"
 
 #include <cstdio>
@@ -15,12 +18,15 @@ BrisaSpeakerApp::~BrisaSpeakerApp() = default;
 
 void BrisaSpeakerApp::initialise (const juce::String&)
 {
+    if (runFromCommandLine())
+        return;
+
     const auto name = getApplicationName();
     const auto welcome = name + " " + getApplicationVersion();
 
     // Before the log file is opened: a second copy must not trim the log that the first one
     // is writing, nor put a header into it.
-    const auto configFolder = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile (name);
+    const auto configFolder = userConfigFolder();
     instanceLock = std::make_unique<UserInstanceLock> (
         UserInstanceLock::chooseFolder (juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {}), configFolder),
         name);
@@ -67,14 +73,77 @@ void BrisaSpeakerApp::initialise (const juce::String&)
 
     stateMachine = std::make_unique<SonavelStateMachine>();
 
+    // Beside the log: the curves step six showed when the program last ran.
+    stateMachine->getStepSix().keepCurvesIn (configFolder.getChildFile (name + " state.txt"));
+
     // Beside the log: the microphone and the output chosen in the program.
     SonavelAudioEngine::getInstance()->getDevices().rememberIn (configFolder.getChildFile (name + " devices.txt"));
+
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
 
     skin = std::make_unique<SonavelSkin>();
     juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
 
     juce::Logger::writeToLog ("finished initialise()...");
+}
+
+juce::File BrisaSpeakerApp::userConfigFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile ("KORVEN Sonavel");
+}
+
+bool BrisaSpeakerApp::runFromCommandLine()
+{
+    const auto line = CommandLine::parse (getCommandLineParameterArray());
+
+    switch (line.task)
+    {
+        case CommandLine::Task::window:
+            return false;
+
+        case CommandLine::Task::help:
+            std::fputs (CommandLine::help().toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::version:
+            std::fputs ((getApplicationName() + " " + getApplicationVersion() + "\n").toRawUTF8(), stdout);
+            break;
+
+        case CommandLine::Task::wrongUsage:
+            std::fputs (("korven-sonavel: " + line.problem + "\n" + CommandLine::usage()
+                         + "Try 'korven-sonavel --help' for more.\n").toRawUTF8(),
+                        stderr);
+            setApplicationReturnValue (CommandLine::statusWrongUsage);
+            break;
+
+        case CommandLine::Task::listDevices:
+        {
+            const auto list = SoundDeviceList::scan (SoundDeviceSettings::serverTimeoutMs);
+            std::fputs (CommandLine::deviceListText (list).toRawUTF8(), stdout);
+
+            if (list.getSource() == SoundDeviceList::Source::none)
+                setApplicationReturnValue (ConsoleMeasurement::statusFor (MeasurementOutcome::noAudioDevice));
+
+            break;
+        }
+
+        case CommandLine::Task::measure:
+            // Until the measurement says otherwise, e.g. when Ctrl+C ends the program first.
+            setApplicationReturnValue (CommandLine::statusStopped);
+            consoleMeasurement = std::make_unique<ConsoleMeasurement> (
+                line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
+            consoleMeasurement->useDevices (line.input, line.output, userConfigFolder().getChildFile (getApplicationName() + " devices.txt"));
+            consoleMeasurement->onFinished = [this] (int status)
+            {
+                setApplicationReturnValue (status);
+                quit();
+            };
+            consoleMeasurement->start();
+            return true;
+    }
+
+    quit();
+    return true;
 }
 
 void BrisaSpeakerApp::shutdown()
@@ -90,6 +159,7 @@ void BrisaSpeakerApp::shutdown()
 
     juce::Logger::setCurrentLogger (nullptr);
     fileLogger.reset();
+    consoleMeasurement.reset();
 
     mainWindow.reset();
     stateMachine.reset();

@@ -5,6 +5,7 @@
 #include <memory>
 
 class BrisaMainWindow;
+class ConsoleMeasurement;
 class SonavelStateMachine;
 class SonavelSkin;
 class UserInstanceLock;
@@ -19,16 +20,24 @@ public:
     void shutdown() override;
 
     const juce::String getApplicationName() override { return "KORVEN Sonavel"; }
-    const juce::String getApplicationVersion() override { return "v.1.0.36"; }
+    const juce::String getApplicationVersion() override { return "v." SONAVEL_VERSION; }
 
     // JUCE's single-instance lock is machine-wide; ours (UserInstanceLock) is per user and is
     // taken in initialise, so JUCE's is switched off.
     bool moreThanOneInstanceAllowed() override { return true; }
 
 private:
+    // --help, --version, --list-devices and --measure: no window, no lock, no log file. True if
+    // the command line asked for one of them (or was wrong).
+    bool runFromCommandLine();
+
+    // Where the log, the kept curves and the chosen devices live.
+    static juce::File userConfigFolder();
+
     // One per process: the framework's current logger points at it between initialise and shutdown.
     static std::unique_ptr<juce::FileLogger> fileLogger;
 
+    std::unique_ptr<ConsoleMeasurement> consoleMeasurement;
     std::unique_ptr<UserInstanceLock> instanceLock;
     std::unique_ptr<BrisaMainWindow> mainWindow;
     std::unique_ptr<SonavelStateMachine> stateMachine;

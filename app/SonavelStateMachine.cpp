@@ -140,8 +140,7 @@ void SonavelStateMachine::startMeasurement()
     auto* engine = SonavelAudioEngine::getInstance();
     engine->addActionListener (this);
 
-    const int mode = stepSix->isLeftSelected() ? 0 : (stepSix->isRightSelected() ? 1 : 2);
-    engine->startTest (mode);
+    engine->startTest (stepSix->getSelectedMode());
 }
 
 void SonavelStateMachine::actionListenerCallback (const juce::String& message)

@@ -47,6 +47,72 @@ StartupWMClass=KORVEN Sonavel
 ")
 install(FILES ${PROJECT_BINARY_DIR}/${SONAVEL_PACKAGE_NAME}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
+# What a Debian package must carry beside the program: who holds the copyright under which
+# licence (JUCE's modules are compiled into the binary), and a changelog, gzipped as Debian wants.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${SONAVEL_PACKAGE_NAME})
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/copyright @ONLY CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: KORVEN Sonavel
+Upstream-Contact: KORVEN Sonavel developers <sonavel@korven.example>
+
+Files: *
+Copyright: 2026 KORVEN
+License: GPL-3
+
+Files: juce_core/* juce_events/*
+Comment: JUCE modules compiled into the program
+Copyright: 2015-2023 Raw Material Software Ltd
+License: ISC
+
+Files: juce_data_structures/* juce_graphics/* juce_gui_basics/* juce_gui_extra/*
+Comment: JUCE modules compiled into the program
+Copyright: 2015-2022 Raw Material Software Ltd
+License: GPL-3
+
+License: GPL-3
+ This program is free software: you can redistribute it and/or modify it
+ under the terms of the GNU General Public License as published by the Free
+ Software Foundation, version 3.
+ .
+ This program is distributed in the hope that it will be useful, but WITHOUT
+ ANY WARRANTY; without even the implied warranty of MERCHANTABILITY or FITNESS
+ FOR A PARTICULAR PURPOSE. See the GNU General Public License for more details.
+ .
+ On Debian systems, the complete text of the GNU General Public License
+ version 3 can be found in /usr/share/common-licenses/GPL-3.
+
+License: ISC
+ Permission to use, copy, modify, and/or distribute this software for any
+ purpose with or without fee is hereby granted, provided that the above
+ copyright notice and this permission notice appear in all copies.
+ .
+ THE SOFTWARE IS PROVIDED \"AS IS\" AND THE AUTHOR DISCLAIMS ALL WARRANTIES WITH
+ REGARD TO THIS SOFTWARE INCLUDING ALL IMPLIED WARRANTIES OF MERCHANTABILITY
+ AND FITNESS. IN NO EVENT SHALL THE AUTHOR BE LIABLE FOR ANY SPECIAL, DIRECT,
+ INDIRECT, OR CONSEQUENTIAL DAMAGES OR ANY DAMAGES WHATSOEVER RESULTING FROM
+ LOSS OF USE, DATA OR PROFITS, WHETHER IN AN ACTION OF CONTRACT, NEGLIGENCE OR
+ OTHER TORTIOUS ACTION, ARISING OUT OF OR IN CONNECTION WITH THE USE OR
+ PERFORMANCE OF THIS SOFTWARE.
+")
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${doc_dir})
+
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/changelog @ONLY CONTENT
+"${SONAVEL_PACKAGE_NAME} (@PROJECT_VERSION@) stable; urgency=medium
+
+  * Curves are saved as text that room analysers open, with a picture of the
+    graph; a saved curve opens as the held curve; both are kept between runs.
+  * korven-sonavel --measure measures from the command line.
+
+ -- KORVEN Sonavel developers <sonavel@korven.example>  Tue, 08 Dec 2026 12:00:00 +0000
+")
+find_program(GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+    COMMAND ${GZIP} -9nc ${PROJECT_BINARY_DIR}/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/changelog
+    VERBATIM)
+add_custom_target(sonavel_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${doc_dir})
+
 # The Debian package. dpkg-shlibdeps finds the libraries the binary links; JUCE opens the X
 # libraries itself at run time and reads fonts.conf to find fonts, so those are named here.
 set(CPACK_GENERATOR DEB)
@@ -54,7 +120,11 @@ set(CPACK_PACKAGE_NAME ${SONAVEL_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR KORVEN)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "room-tuning assistant for a pair of studio monitors")
-set(CPACK_PACKAGE_DESCRIPTION "KORVEN Sonavel leads you through placing a pair of studio monitors in your room, plays test noise to set the level, measures the room's low-frequency response through a measurement microphone and shows which rear-panel EQ setting evens it out.")
+# Lines of the extended description stay within 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION "KORVEN Sonavel leads you through placing a pair of studio monitors in your
+room, plays test noise to set the level, measures the room's low-frequency
+response through a measurement microphone and shows which rear-panel EQ
+setting evens it out. Curves are saved as text that room analysers open.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -63,4 +133,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libx11-6, libxext6, libxcursor1, libxinerama1, libxrandr2, libxrender1, fontconfig-config, fonts-dejavu-core")
+# PortAudio reaches the desktop's sound server (PulseAudio, PipeWire) through ALSA's plugins.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libasound2-plugins")
 include(CPack)

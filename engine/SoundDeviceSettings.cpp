@@ -32,6 +32,19 @@ void SoundDeviceSettings::rememberIn (const juce::File& choiceFile)
     refresh();
 }
 
+void SoundDeviceSettings::takeChoiceFrom (const juce::File& choiceFile)
+{
+    file = juce::File();
+    choice = DeviceChoice::load (choiceFile.getFullPathName().toStdString());
+    sendChangeMessage();
+}
+
+void SoundDeviceSettings::setList (SoundDeviceList fresh)
+{
+    list = std::move (fresh);
+    sendSynchronousChangeMessage();
+}
+
 void SoundDeviceSettings::refresh()
 {
     listingWanted = true;
@@ -76,8 +89,7 @@ void SoundDeviceSettings::handleAsyncUpdate()
     if (! fresh.has_value() || (fresh->getSource() == SoundDeviceList::Source::none && hasList()))
         return;
 
-    list = std::move (*fresh);
-    sendSynchronousChangeMessage();
+    setList (std::move (*fresh));
 }
 
 void SoundDeviceSettings::choose (SoundDevice::Direction direction, const SoundDevice* device)

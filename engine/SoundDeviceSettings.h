@@ -25,8 +25,14 @@ public:
     // devices to see whether the remembered ones are connected.
     void rememberIn (const juce::File& file);
 
+    // Takes the choice remembered in that file for this run only: nothing chosen is kept.
+    void takeChoiceFrom (const juce::File& file);
+
     // Lists the devices afresh in the background; listeners hear when the list has come.
     void refresh();
+
+    // A list made elsewhere, e.g. by a command-line run that cannot wait for the message loop.
+    void setList (SoundDeviceList fresh);
     const SoundDeviceList& getList() const { return list; }
     bool hasList() const { return list.getSource() != SoundDeviceList::Source::none; }
 

@@ -103,6 +103,13 @@ void GraphView::holdResponse()
     repaint();
 }
 
+void GraphView::setHeldResponse (const juce::Array<float>& values, const juce::Array<float>& frequencyAxis)
+{
+    previousTrace = values;
+    frequencies = frequencyAxis;
+    repaint();
+}
+
 void GraphView::setPredictedResponse (const juce::Array<float>& values, const juce::Array<float>& frequencyAxis)
 {
     predictedTrace = values;
@@ -171,6 +178,14 @@ juce::Path GraphView::tracePath (const juce::Array<float>& trace, const juce::Ar
         const auto x = frequencyToX (frequencyHz);
         const auto level = 20.0f * trace.getUnchecked (i);
         const auto y = mid - mid * (level / 20.0f);
+
+        // A curve opened from a file may cover only part of the scale: the pen lifts where it has no data.
+        if (! std::isfinite (level))
+        {
+            started = false;
+            i += stepAfter (frequencyHz);
+            continue;
+        }
 
         // Points below the scale only set where the curve enters at the left edge. The first
         // point in the scale starts the path rather than joining it to the origin.

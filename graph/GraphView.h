@@ -38,6 +38,11 @@ public:
     // The current trace becomes the held one, drawn beneath any later response.
     void holdResponse();
 
+    // A held trace of its own (e.g. a curve kept from an earlier run), on the current trace's
+    // axis, which it sets. Values that are not finite leave a gap.
+    void setHeldResponse (const juce::Array<float>& values, const juce::Array<float>& frequencyAxis);
+    const juce::Array<float>& getHeldTrace() const { return previousTrace; }
+
     // A gold trace beneath the current one, on an axis of its own: what the room would look like
     // with the previewed notch. Empty values remove it.
     void setPredictedResponse (const juce::Array<float>& values, const juce::Array<float>& frequencyAxis);

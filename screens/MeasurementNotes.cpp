@@ -83,6 +83,8 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome, cons
         case MeasurementOutcome::outputMissing:
             return "The output " + quoted (output) + " is not connected: connect it or choose another under "
                    "OUTPUT in step 5, then measure again.";
+        case MeasurementOutcome::devicesBusy:
+            return "Another program holds the sound devices: close it and measure again.";
         case MeasurementOutcome::audioGivenUp:
             return "The sound server stopped answering: restart KORVEN Sonavel to measure again.";
         case MeasurementOutcome::streamStopped:

@@ -1,11 +1,31 @@
 #include "StepSix.h"
 
+#include "AtomicFile.h"
+#include "CurveText.h"
 #include "EQCalculatorPopup.h"
+#include "KeptState.h"
 #include "SonavelAudioEngine.h"
+
+#include <cstring>
 
 namespace
 {
     constexpr int speakerRadioGroup = 1;
+    constexpr int passingNoticeMs = 4000;
+
+    // The graph's frame with its level and frequency labels, clear of the strips above it and
+    // of the footer below.
+    const juce::Rectangle<int> graphPictureArea (20, 481, 960, 214);
+
+    juce::String quoted (const juce::String& name)
+    {
+        return juce::String::fromUTF8 ("\xe2\x80\x9c") + name + juce::String::fromUTF8 ("\xe2\x80\x9d");
+    }
+
+    juce::Array<float> arrayOf (const KeptCurve& curve)
+    {
+        return juce::Array<float> (curve.values.data(), static_cast<int> (curve.values.size()));
+    }
 }
 
 StepSix::StepSix()
@@ -43,6 +63,16 @@ StepSix::StepSix()
     // What the last measurement means, in the free footer band between the buttons.
     notes = std::make_unique<MeasurementNotes>();
     addAndMakeVisible (*notes);
+
+    // In the panel's free right-hand side, beside MEASURE and HOLD CURRENT.
+    saveButton = makeImageButton ("Save", "Save the curves as text files that other analysers open, and the graph as a picture...",
+                                  std::nullopt,
+                                  { Picture::saveCurvesButtonNormal, Picture::saveCurvesButtonOver, Picture::saveCurvesButtonDown },
+                                  false, this);
+    openButton = makeImageButton ("Open", "Open a saved curve (of this or another analyser) as the held curve...",
+                                  std::nullopt,
+                                  { Picture::openCurveButtonNormal, Picture::openCurveButtonOver, Picture::openCurveButtonDown },
+                                  false, this);
 
     // In the panel's microphone corner, under its printed caption.
     auto& devices = SonavelAudioEngine::getInstance()->getDevices();
@@ -105,6 +135,8 @@ void StepSix::resized()
     graphView->setBounds (77, 491, 862, 178);
     eqCalculatorButton->setBounds (22, 704, 95, 24);
     notes->setBounds (132, 700, 656, 34);
+    saveButton->setBounds (818, 314, 150, 34);
+    openButton->setBounds (818, 388, 150, 34);
     microphoneChooser->setBounds (71, 369, 126, 54);
 }
 
@@ -113,9 +145,13 @@ void StepSix::buttonClicked (juce::Button* button)
     if (button == measureButton.get())
         sendStateRequest (requestAction);
     else if (button == holdButton.get())
-        graphView->holdResponse();
+        holdCurrentCurve();
     else if (button == eqCalculatorButton.get())
         showEqCalculator (this);
+    else if (button == saveButton.get())
+        chooseFileToSave();
+    else if (button == openButton.get())
+        chooseFileToOpen();
     else
         WizardScreen::buttonClicked (button);
 }
@@ -124,12 +160,20 @@ void StepSix::setControlsEnabled (bool enabled)
 {
     for (auto* control : std::initializer_list<juce::Component*> { measureButton.get(), nextButton.get(), backButton.get(),
                                                                    holdButton.get(), leftButton.get(), rightButton.get(),
-                                                                   bothButton.get(), microphoneChooser.get() })
+                                                                   bothButton.get(), saveButton.get(), openButton.get(),
+                                                                   microphoneChooser.get() })
         control->setEnabled (enabled);
+}
+
+int StepSix::getSelectedMode() const
+{
+    return isLeftSelected() ? 0 : (isRightSelected() ? 1 : 2);
 }
 
 void StepSix::beginMeasurement()
 {
+    measuringMode = getSelectedMode();
+    currentCurve.reset();
     setControlsEnabled (false);
     graphView->setResponse (nullptr, nullptr, false);
     graphView->setNotice ({});
@@ -150,14 +194,236 @@ void StepSix::endMeasurement()
     {
         notes->showSuggestion ({ results->qSetting, results->frequencyHz, results->depthSetting });
         notes->showClipWarning (engine->wasLastCaptureClipped());
+        currentCurve = KeptCurve::measured (*results, measuringMode, std::time (nullptr));
     }
     else
     {
         graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome(), engine->getLastMicrophone(),
                                                                  engine->getLastOutput()));
+        currentCurve.reset();
     }
 
+    keepState();
     repaint();
+}
+
+void StepSix::holdCurrentCurve()
+{
+    graphView->holdResponse();
+    heldCurve = std::move (currentCurve);
+    currentCurve.reset();
+    keepState();
+}
+
+void StepSix::keepCurvesIn (const juce::File& file)
+{
+    stateFile = file;
+    std::string problem;
+    const auto path = stateFile.getFullPathName().toStdString();
+    const auto state = KeptState::load (path, problem);
+
+    if (! state)
+    {
+        // A first start has nothing to show; a damaged file must not stop the program.
+        if (! problem.empty())
+        {
+            const auto aside = KeptState::setAside (path);
+            juce::Logger::writeToLog (aside.empty()
+                ? "The kept curves in " + stateFile.getFullPathName() + " are damaged (" + juce::String (problem)
+                      + ") and could not be set aside: starting without them."
+                : "Set aside damaged kept curves as " + juce::String (aside) + " (" + juce::String (problem)
+                      + "): starting without them.");
+        }
+
+        return;
+    }
+
+    const auto& axis = SonavelAudioEngine::getInstance()->getFrequencyAxis();
+    currentCurve = state->current;
+    heldCurve = state->held;
+
+    if (heldCurve)
+        graphView->setHeldResponse (arrayOf (*heldCurve), axis);
+
+    if (currentCurve)
+    {
+        MeasurementRecord record;
+        const auto& notch = currentCurve->notch;
+        record.setContents (notch.frequencyHz, notch.qSetting, notch.depthSetting, currentCurve->values.data());
+        graphView->setResponse (&record, &axis, true);
+        notes->showSuggestion (notch);
+    }
+    else if (heldCurve && heldCurve->source.empty())
+    {
+        // Held after it was measured here: the footer said what to set for it, and still does.
+        notes->showSuggestion (heldCurve->notch);
+    }
+}
+
+void StepSix::keepState() const
+{
+    if (stateFile == juce::File())
+        return;
+
+    KeptState state;
+    state.current = currentCurve;
+    state.held = heldCurve;
+
+    if (! state.save (stateFile.getFullPathName().toStdString()))
+        juce::Logger::writeToLog ("Could not keep the curves in " + stateFile.getFullPathName() + ".");
+}
+
+juce::File StepSix::documentsFolder()
+{
+    const auto documents = juce::File::getSpecialLocation (juce::File::userDocumentsDirectory);
+    return documents.isDirectory() ? documents : juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+}
+
+juce::File StepSix::chooserFolder() const
+{
+    return lastFolder.isDirectory() ? lastFolder : documentsFolder();
+}
+
+void StepSix::showNotice (const juce::String& text, bool passing)
+{
+    graphView->setNotice (text);
+    passingNotice = passing ? text : juce::String();
+
+    if (passing)
+        startTimer (passingNoticeMs);
+    else
+        stopTimer();
+}
+
+void StepSix::timerCallback()
+{
+    stopTimer();
+
+    // Unless something else has been said since.
+    if (graphView->getNotice() == passingNotice)
+        graphView->setNotice ({});
+}
+
+void StepSix::chooseFileToSave()
+{
+    if (! currentCurve && ! heldCurve)
+    {
+        showNotice ("There is no curve to save yet: measure first, or open a saved curve.", false);
+        return;
+    }
+
+    const auto& primary = currentCurve ? *currentCurve : *heldCurve;
+    chooser = std::make_unique<juce::FileChooser> (
+        "Save the curves", chooserFolder().getChildFile (juce::String (primary.fileStem()) + ".txt"), "*.txt");
+    chooser->launchAsync (juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                              | juce::FileBrowserComponent::warnAboutOverwriting,
+                          [screen = juce::Component::SafePointer<StepSix> (this)] (const juce::FileChooser& chosen)
+                          {
+                              if (screen != nullptr && chosen.getResult() != juce::File())
+                                  screen->saveCurvesTo (chosen.getResult());
+                          });
+}
+
+void StepSix::chooseFileToOpen()
+{
+    chooser = std::make_unique<juce::FileChooser> ("Open a saved curve as the held curve", chooserFolder(),
+                                                   "*.txt;*.csv;*.frd;*.dat;*.tsv");
+    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                          [screen = juce::Component::SafePointer<StepSix> (this)] (const juce::FileChooser& chosen)
+                          {
+                              if (screen != nullptr && chosen.getResult() != juce::File())
+                                  screen->openCurveFrom (chosen.getResult());
+                          });
+}
+
+bool StepSix::saveCurvesTo (const juce::File& chosenFile)
+{
+    if (! currentCurve && ! heldCurve)
+        return false;
+
+    const auto textFile = chosenFile.hasFileExtension ("") ? chosenFile.withFileExtension ("txt") : chosenFile;
+    const auto folder = textFile.getParentDirectory();
+    const auto heldFile = folder.getChildFile (textFile.getFileNameWithoutExtension() + " held.txt");
+    const auto pictureFile = textFile.withFileExtension ("png");
+
+    // The picture shows the curves, not a sentence left over from before.
+    graphView->setNotice ({});
+    juce::MemoryOutputStream png;
+    juce::PNGImageFormat().writeImageToStream (pictureOfGraph(), png);
+
+    struct Output
+    {
+        juce::File file;
+        std::string bytes;
+    };
+
+    std::vector<Output> outputs;
+    outputs.push_back ({ textFile, CurveText::format (currentCurve ? *currentCurve : *heldCurve) });
+
+    if (currentCurve && heldCurve)
+        outputs.push_back ({ heldFile, CurveText::format (*heldCurve) });
+
+    outputs.push_back ({ pictureFile, std::string (static_cast<const char*> (png.getData()), png.getDataSize()) });
+
+    // Every file is written in full before any takes its name: a folder that refuses one gets none.
+    std::vector<std::unique_ptr<AtomicFile>> files;
+
+    for (const auto& output : outputs)
+    {
+        files.push_back (std::make_unique<AtomicFile> (output.file.getFullPathName().toStdString()));
+
+        if (! files.back()->write (output.bytes))
+        {
+            showNotice ("The folder " + quoted (folder.getFullPathName()) + " cannot be written ("
+                            + juce::String (std::strerror (files.back()->getError())).toLowerCase()
+                            + "): nothing was saved.",
+                        false);
+            return false;
+        }
+    }
+
+    for (auto& file : files)
+        if (! file->commit())
+        {
+            showNotice ("The folder " + quoted (folder.getFullPathName()) + " cannot be written ("
+                            + juce::String (std::strerror (file->getError())).toLowerCase() + "): the curves were not all saved.",
+                        false);
+            return false;
+        }
+
+    juce::StringArray names;
+
+    for (const auto& output : outputs)
+        names.add (quoted (output.file.getFileName()));
+
+    const auto last = names.strings.removeAndReturn (names.size() - 1);
+    lastFolder = folder;
+    showNotice ("Saved " + names.joinIntoString (", ") + " and " + last + " in " + quoted (folder.getFullPathName()) + ".", true);
+    return true;
+}
+
+bool StepSix::openCurveFrom (const juce::File& file)
+{
+    auto reading = CurveText::readFile (file.getFullPathName().toStdString());
+
+    if (! reading.curve)
+    {
+        showNotice (juce::String::fromUTF8 (CurveText::explain (reading, file.getFileName().toStdString()).c_str()), false);
+        return false;
+    }
+
+    reading.curve->source = file.getFileName().toStdString();
+    heldCurve = std::move (reading.curve);
+    graphView->setHeldResponse (arrayOf (*heldCurve), SonavelAudioEngine::getInstance()->getFrequencyAxis());
+    lastFolder = file.getParentDirectory();
+    keepState();
+    showNotice ("Opened " + quoted (file.getFileName()) + " as the held curve.", true);
+    return true;
+}
+
+juce::Image StepSix::pictureOfGraph()
+{
+    return createComponentSnapshot (graphPictureArea, true, 1.0f);
 }
 
 void StepSix::stateEntered()

@@ -133,6 +133,12 @@ namespace
         { "suggestionButtonNormal", 172, 26, true },
         { "suggestionButtonOver", 172, 26, true },
         { "suggestionButtonDown", 172, 26, true },
+        { "saveCurvesButtonNormal", 150, 34, true },
+        { "saveCurvesButtonOver", 150, 34, true },
+        { "saveCurvesButtonDown", 150, 34, true },
+        { "openCurveButtonNormal", 150, 34, true },
+        { "openCurveButtonOver", 150, 34, true },
+        { "openCurveButtonDown", 150, 34, true },
     } };
 
     struct Bytes

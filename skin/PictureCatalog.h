@@ -128,6 +128,12 @@ enum class Picture
     suggestionButtonNormal,
     suggestionButtonOver,
     suggestionButtonDown,
+    saveCurvesButtonNormal,
+    saveCurvesButtonOver,
+    saveCurvesButtonDown,
+    openCurveButtonNormal,
+    openCurveButtonOver,
+    openCurveButtonDown,
     count
 };
 

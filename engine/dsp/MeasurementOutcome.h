@@ -9,6 +9,7 @@ enum class MeasurementOutcome
     noAudioDevice,  // PortAudio could not start, or there is no default input or output device
     inputMissing,   // the microphone chosen in the program is not connected
     outputMissing,  // the output chosen in the program is not connected
+    devicesBusy,    // another program holds the sound devices
     audioGivenUp,   // the sound server stopped answering; only a restart brings the audio back
     streamStopped,  // a stream failed before enough blocks were kept, or would not close
     silence,        // the microphone heard nothing: exact zeros, or far less than its own noise

@@ -51,6 +51,13 @@ namespace
         return status;
     }
 
+    // ALSA answers a device that another program holds open with "busy", which PortAudio
+    // reports as unavailable.
+    MeasurementOutcome outcomeOfStartError (PaError error)
+    {
+        return error == paDeviceUnavailable ? MeasurementOutcome::devicesBusy : MeasurementOutcome::noAudioDevice;
+    }
+
     bool asksToExit (const MeasurementState& state)
     {
         return state.shouldExit && state.shouldExit();
@@ -424,7 +431,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (openError != paNoError)
     {
         state.outputStream = nullptr;
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (openError));
+        return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
     }
 
     if (listens && inputFound == MeasurementOutcome::ok
@@ -434,7 +441,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         state.inputStream = nullptr;
 
         if (! levelOnly)
-            return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (openError));
+            return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
 
         state.meterError = Pa_GetErrorText (openError);
     }
@@ -454,7 +461,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     PaError startError = state.inputStream != nullptr ? Pa_StartStream (state.inputStream) : paNoError;
 
     if (startError != paNoError)
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (startError));
+        return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
 
     // A microphone that hears nothing at all is not worth five seconds of noise.
     if (! levelOnly && inputIsSilent (state))
@@ -467,7 +474,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     startError = Pa_StartStream (state.outputStream);
 
     if (startError != paNoError)
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (startError));
+        return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
 
     // What was played, once, while the first blocks are still on their way.
     if (! levelOnly)

@@ -40,8 +40,12 @@ env -u DISPLAY HOME="$dest/home" XDG_RUNTIME_DIR= "$usr/bin/korven-sonavel" >"$d
 check "the installed program runs (and without a display says so and exits with code 1)" \
     test $? -eq 1 -a -n "$(grep -i 'display' "$dest/run.txt")"
 
+check "the copyright file and the changelog are installed" \
+    test -s "$usr/share/doc/korven-sonavel/copyright" -a -s "$usr/share/doc/korven-sonavel/changelog.gz"
+
 unexpected=$(cd "$dest" && find usr -type f | grep -v -e '^usr/bin/korven-sonavel$' \
-    -e '^usr/share/applications/korven-sonavel.desktop$' -e '^usr/share/icons/hicolor/')
+    -e '^usr/share/applications/korven-sonavel.desktop$' -e '^usr/share/icons/hicolor/' \
+    -e '^usr/share/doc/korven-sonavel/copyright$' -e '^usr/share/doc/korven-sonavel/changelog.gz$')
 check "nothing else is installed${unexpected:+: $unexpected}" test -z "$unexpected"
 
 echo "installed files: $failures check(s) failed"

@@ -232,6 +232,8 @@ TEST (ButtonFaces, NormalOverAndDownLookDifferent)
         { Picture::holdButtonNormal, Picture::holdButtonOver, Picture::holdButtonDown },
         { Picture::eqCalculatorButtonNormal, Picture::eqCalculatorButtonOver, Picture::eqCalculatorButtonDown },
         { Picture::suggestionButtonNormal, Picture::suggestionButtonOver, Picture::suggestionButtonDown },
+        { Picture::saveCurvesButtonNormal, Picture::saveCurvesButtonOver, Picture::saveCurvesButtonDown },
+        { Picture::openCurveButtonNormal, Picture::openCurveButtonOver, Picture::openCurveButtonDown },
     };
     for (const auto& button : faces)
         for (int a = 0; a < 3; ++a)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "MeasurementOutcome.h"
+
+#include <juce_events/juce_events.h>
+
+#include <functional>
+
+// `korven-sonavel --measure`: one measurement with the engine the window uses, told on the
+// terminal instead of on screen. While it runs it is the current logger: of the engine's log
+// lines it prints those a person acts on, so the terminal shows the same "Recommended notch:"
+// line as the log; the program's log file is left to a window that may be open.
+class ConsoleMeasurement final : public juce::ActionListener,
+                                 public juce::Logger
+{
+public:
+    // mode 0 left, 1 right, 2 both; an empty saveFile means the documents folder.
+    ConsoleMeasurement (int mode, const juce::File& saveFile);
+    ~ConsoleMeasurement() override;
+
+    // The microphone and the output by a device's name or description; an empty one is the
+    // device chosen in the program (remembered in choiceFile), else the system's default. Nothing
+    // chosen here is remembered.
+    void useDevices (const juce::String& input, const juce::String& output, const juce::File& choiceFile);
+
+    // Lists the devices, refuses a name none of them has (with the list and the usage status),
+    // and starts measuring.
+    void start();
+
+    // Called once, on the message thread, with the exit status.
+    std::function<void (int)> onFinished;
+
+    // Distinct for each kind of failure; documented in CommandLine::help.
+    static int statusFor (MeasurementOutcome outcome);
+    static constexpr int statusNotSaved = 9;
+    static constexpr int statusDeviceMissing = 11;
+
+    void actionListenerCallback (const juce::String& message) override;
+
+protected:
+    void logMessage (const juce::String& message) override;
+
+private:
+    void finish();
+
+    // False, having said why, when a device asked for by name is not there.
+    bool chooseDevices();
+
+    int mode;
+    juce::File saveFile;
+    juce::String inputName;
+    juce::String outputName;
+    juce::File deviceChoiceFile;
+    bool finished = false;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "EqSettings.h"
+#include "MeasurementRecord.h"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+// A response curve as step six keeps it: the values on the measurement's own frequency axis
+// and what a person needs to tell one curve from another later (which speakers, when, what to
+// set). Values are dB / 20, value i at i * 44100 / 16384 Hz; NaN where a curve opened from a
+// file has no data.
+class KeptCurve final
+{
+public:
+    enum class Speakers
+    {
+        unknown,
+        left,
+        right,
+        both
+    };
+
+    static constexpr int numBins = 16384;
+    static double binFrequency (int bin) { return bin * 44100.0 / numBins; }
+
+    // A measurement's record, made with the engine's mode at the given time.
+    static KeptCurve measured (const MeasurementRecord& record, int mode, std::time_t when);
+
+    // The engine's modes: 0 left, 1 right, 2 both.
+    static Speakers speakersForMode (int mode);
+
+    // "left", "right", "both" or "unknown".
+    static const char* nameOf (Speakers speakers);
+    static Speakers speakersNamed (const std::string& name);
+
+    // "Sonavel left 2026-12-08 14-32": what and when, with no character a file system refuses.
+    std::string fileStem() const;
+
+    // "2026-12-08 14:32:05" in local time; empty when the time is unknown.
+    static std::string formatTime (std::time_t time);
+    static std::time_t parseTime (const std::string& text);
+
+    std::vector<float> values;
+    Speakers speakers = Speakers::unknown;
+    std::time_t measuredAt = 0;           // 0: unknown
+    EqSettings notch { 0, 0, 0 };         // a frequency of 0: no notch recommended
+    std::string source;                   // the file a curve was opened from; empty for one measured here
+};

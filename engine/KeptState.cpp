@@ -1,0 +1,219 @@
+#include "KeptState.h"
+
+#include "AtomicFile.h"
+#include "CurveText.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace
+{
+    constexpr const char* firstLine = "KORVEN Sonavel kept curves 1";
+
+    void writeCurve (std::string& text, const char* role, const KeptCurve& curve)
+    {
+        text += std::string ("curve ") + role + "\n";
+        text += std::string ("speakers ") + KeptCurve::nameOf (curve.speakers) + "\n";
+        text += "measured " + std::to_string (static_cast<long long> (curve.measuredAt)) + "\n";
+        text += "notch " + std::to_string (curve.notch.frequencyHz) + " " + std::to_string (curve.notch.qSetting) + " "
+                + std::to_string (curve.notch.depthSetting) + "\n";
+        text += "source " + curve.source + "\n";
+        text += "values " + std::to_string (curve.values.size()) + "\n";
+
+        // Shortest text that reads back to the same float, infinities and NaN included.
+        for (const auto value : curve.values)
+        {
+            char number[32];
+            const auto [end, error] = std::to_chars (std::begin (number), std::end (number), value);
+            text.append (number, error == std::errc() ? end : number);
+            text += "\n";
+        }
+
+        text += "end\n";
+    }
+
+    // Reads one line at a time and says where the text stopped making sense.
+    class Lines final
+    {
+    public:
+        explicit Lines (std::string_view text) : rest (text) {}
+
+        bool next (std::string_view& line)
+        {
+            if (rest.empty())
+                return false;
+
+            const auto end = rest.find ('\n');
+            line = rest.substr (0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr (end + 1);
+            ++number;
+            return true;
+        }
+
+        // "key value": the value, if the line starts with the key.
+        bool keyed (std::string_view key, std::string_view& value)
+        {
+            std::string_view line;
+
+            if (! next (line) || line.substr (0, key.size() + 1) != std::string (key) + " ")
+                return false;
+
+            value = line.substr (key.size() + 1);
+            return true;
+        }
+
+        int number = 0;
+
+    private:
+        std::string_view rest;
+    };
+
+    template <typename Number>
+    bool read (std::string_view text, Number& value)
+    {
+        const auto [end, error] = std::from_chars (text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size();
+    }
+
+    // The lines after "curve ROLE".
+    std::optional<KeptCurve> readCurve (Lines& lines)
+    {
+        KeptCurve curve;
+        std::string_view value;
+        long long measured = 0;
+        size_t count = 0;
+
+        if (! lines.keyed ("speakers", value))
+            return std::nullopt;
+
+        curve.speakers = KeptCurve::speakersNamed (std::string (value));
+
+        if (! lines.keyed ("measured", value) || ! read (value, measured))
+            return std::nullopt;
+
+        curve.measuredAt = static_cast<std::time_t> (measured);
+
+        if (! lines.keyed ("notch", value)
+            || std::sscanf (std::string (value).c_str(), "%d %d %d", &curve.notch.frequencyHz, &curve.notch.qSetting,
+                            &curve.notch.depthSetting) != 3)
+            return std::nullopt;
+
+        if (! lines.keyed ("source", value))
+            return std::nullopt;
+
+        curve.source = std::string (value);
+
+        if (! lines.keyed ("values", value) || ! read (value, count) || count != KeptCurve::numBins)
+            return std::nullopt;
+
+        curve.values.resize (count);
+
+        for (auto& number : curve.values)
+            if (! lines.next (value) || ! read (value, number))
+                return std::nullopt;
+
+        if (! lines.next (value) || value != "end")
+            return std::nullopt;
+
+        return curve;
+    }
+}
+
+std::string KeptState::serialise() const
+{
+    std::string text = std::string (firstLine) + "\n";
+
+    if (current)
+        writeCurve (text, "current", *current);
+
+    if (held)
+        writeCurve (text, "held", *held);
+
+    return text;
+}
+
+std::optional<KeptState> KeptState::parse (std::string_view text, std::string& problem)
+{
+    Lines lines (text);
+    std::string_view line;
+
+    if (! lines.next (line) || line != firstLine)
+    {
+        problem = "it does not start with \"" + std::string (firstLine) + "\"";
+        return std::nullopt;
+    }
+
+    KeptState state;
+
+    // Each curve is there or not, the current one first.
+    while (lines.next (line))
+    {
+        std::optional<KeptCurve>* slot = nullptr;
+
+        if (line == "curve current" && ! state.current && ! state.held)
+            slot = &state.current;
+        else if (line == "curve held" && ! state.held)
+            slot = &state.held;
+
+        if (slot == nullptr || ! (*slot = readCurve (lines)))
+        {
+            problem = "line " + std::to_string (lines.number) + " is not what was written there";
+            return std::nullopt;
+        }
+    }
+
+    return state;
+}
+
+std::optional<KeptState> KeptState::load (const std::string& path, std::string& problem)
+{
+    problem.clear();
+    struct stat info {};
+
+    if (::stat (path.c_str(), &info) != 0)
+    {
+        if (errno != ENOENT)
+            problem = std::strerror (errno);
+
+        return std::nullopt;
+    }
+
+    // Two curves take some 400 kB: anything far larger is not ours.
+    if (! S_ISREG (info.st_mode) || static_cast<std::uintmax_t> (info.st_size) > CurveText::largestFile)
+    {
+        problem = "it is not a file of a sensible size";
+        return std::nullopt;
+    }
+
+    std::ifstream file (path, std::ios::binary);
+    std::ostringstream text;
+
+    if (! file || ! (text << file.rdbuf()))
+    {
+        problem = "it could not be read";
+        return std::nullopt;
+    }
+
+    return parse (text.str(), problem);
+}
+
+bool KeptState::save (const std::string& path) const
+{
+    return AtomicFile::replace (path, serialise());
+}
+
+std::string KeptState::setAside (const std::string& path)
+{
+    const auto slash = path.rfind ('/');
+    const auto dot = path.rfind ('.');
+    const auto hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const auto aside = hasExtension ? path.substr (0, dot) + ".damaged" + path.substr (dot) : path + ".damaged";
+
+    return std::rename (path.c_str(), aside.c_str()) == 0 ? aside : std::string();
+}

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The real program keeps its curves and measures from the command line. Under X: a damaged
+# state file is set aside and the window still opens; a curve opened on step six comes back
+# after a restart. Without a display, in a virtual room of its own: --measure prints the
+# recommendation and saves the curve, leaves an open window alone, and gives each failure its
+# own status; --version, --help and wrong options. usage: kept_curves.sh SOURCE_DIR PROGRAM
+set -uo pipefail
+
+root=$1
+app=$2
+title="KORVEN Sonavel v.1.0.36"
+failures=0
+pids=()
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+
+work=$(mktemp -d)
+home=$work/home
+config="$home/.config/KORVEN Sonavel"
+log="$config/KORVEN Sonavel.txt"
+state="$config/KORVEN Sonavel state.txt"
+cleanup() {
+    for p in "${pids[@]}"; do kill -INT "$p" 2>/dev/null; done
+    SONAVEL_ROOM_DIR=$work/room "$root/scripts/virtual-room" cleanup >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$home/run" "$config" && chmod 700 "$home/run"
+export HOME=$home XDG_RUNTIME_DIR=$home/run
+
+if ! xdpyinfo >/dev/null 2>&1; then
+    echo "no X display (DISPLAY=${DISPLAY:-}); scripts/test starts one"
+    exit 1
+fi
+eval "$(SONAVEL_ROOM_DIR=$work/room "$root/scripts/virtual-room" start)" || { echo "no virtual room"; exit 1; }
+
+log_has() { tr -d '\r' <"$log" 2>/dev/null | grep -F -- "$1" >/dev/null; }
+wait_until() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
+window_of() {
+    local w
+    for w in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
+        [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+start_window() {
+    "$app" >>"$work/window-output.txt" 2>&1 &
+    pids+=($!)
+    wid=$(wait_until window_of "${pids[-1]}" && window_of "${pids[-1]}") || return 1
+    eval "$(xdotool getwindowgeometry --shell "$wid" | sed 's/^/win_/')"
+}
+# Content coordinates: a 1-pixel frame and a 15-pixel title bar.
+click() { xdotool mousemove $((win_X + 1 + $1)) $((win_Y + 16 + $2)); sleep 0.2; xdotool click 1; sleep 0.4; }
+to_step_six() { for _ in 1 2 3 4 5 6; do click 940 716; sleep 0.3; done; }
+crimson_in_graph() {
+    xdotool mousemove 0 0
+    sleep 0.5
+    import -window root -crop "862x178+$((win_X + 1 + 77))+$((win_Y + 16 + 491))" +repage "$work/graph.png" 2>/dev/null
+    python3 "$root/scripts/lib/tour_pixels.py" count "$work/graph.png" 0 0 862 178 crimson
+}
+crimson_shown() { [ "$(crimson_in_graph)" -gt 300 ]; }
+finish() {
+    click 931 716
+    local pid=${pids[-1]}
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }; sleep 0.1; done
+    return 124
+}
+
+# --- a damaged state file --------------------------------------------------------------------
+printf 'KORVEN Sonavel kept curves 1\ncurve held\nspeak' >"$state"
+check "with a damaged state file the window still opens" start_window
+check "the damaged file is set aside" test -f "$config/KORVEN Sonavel state.damaged.txt" -a ! -e "$state"
+check "one log line says so" test "$(tr -d '\r' <"$log" | grep -c '^Set aside damaged kept curves as ')" -eq 1
+
+# --- a curve opened on step six comes back after a restart -------------------------------------
+mkdir -p "$home/Documents"
+printf '* Freq(Hz) SPL(dB) Phase(degrees)\r\n20,-6,0\r\n65,9,0\r\n110,-6,0\r\n500,-6,0\r\n' >"$home/Documents/reference.csv"
+to_step_six
+check "step six starts without a held curve" test "$(crimson_in_graph)" -lt 20
+click 893 405                                 # OPEN CURVE
+chooser() { dialog=$(xdotool search --onlyvisible --pid "${pids[-1]}" 2>/dev/null | grep -v -x "$wid" | head -n 1); [ -n "$dialog" ]; }
+if wait_until chooser; then
+    sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dlg_/')"
+    # The file name box lies along the chooser's bottom, left of its buttons.
+    xdotool mousemove $((dlg_X + dlg_WIDTH / 2)) $((dlg_Y + dlg_HEIGHT - 62)) click 1
+    sleep 0.3
+    xdotool type --delay 20 "reference.csv"
+    xdotool key Return
+    sleep 1
+fi
+check "OPEN CURVE's chooser starts in the documents folder and opens the file as the held curve" \
+    wait_until crimson_shown
+finish
+check "FINISH ends the program with status 0" test $? -eq 0
+check "the held curve is kept beside the log" grep -q -x "curve held" "$state"
+check "and is on step six again after a restart" start_window
+to_step_six
+check "the crimson curve is drawn there" wait_until crimson_shown
+# This copy stays open for the command line below.
+
+# --- the command line ------------------------------------------------------------------------
+out=$work/cli-out.txt
+err=$work/cli-err.txt
+cli() { env -u DISPLAY "$app" "$@" >"$out" 2>"$err"; }
+cli --version
+check "--version prints the version and exits 0" test $? -eq 0 -a "$(cat "$out")" = "$title"
+cli --help
+check "--help prints the usage and the exit statuses, and exits 0" \
+    test $? -eq 0 -a -n "$(grep '^Usage: korven-sonavel' "$out")" -a -n "$(grep '^  7  another program holds' "$out")"
+cli --measure sideways
+check "a wrong option gets the usage on standard error and status 2" test $? -eq 2 -a -n "$(grep '^Usage:' "$err")"
+
+cli --measure left --save "$work/left.txt"
+status=$?
+if [ "$status" -ne 0 ] && grep -q 'Measurement error' "$err"; then
+    echo "note: the measurement failed ('$(grep 'Measurement error' "$err")'): measuring again"
+    cli --measure left --save "$work/left.txt"
+    status=$?
+fi
+check "--measure left exits 0 in the virtual room, without a display (status $status)" test "$status" -eq 0
+check "it prints progress and the recommendation" \
+    eval 'grep -q -x "MEASURING LEFT SPEAKER..." "$out" && grep -q -E "^Recommended notch: (none|FREQ [0-9]+ Hz, Q [1-6], DEPTH [1-6])$" "$out"'
+check "and where the curve was saved" grep -q -x -F "Saved the curve in $work/left.txt" "$out"
+check "the file names the program, the speaker and the smoothing" \
+    eval 'grep -q "^\* KORVEN Sonavel v" "$work/left.txt" && grep -q -x "\* Speakers: left" "$work/left.txt" && grep -q -x "\* 1/10 decade smoothing" "$work/left.txt"'
+ascending_from_20_to_500() {
+    grep -v '^\*' "$work/left.txt" | awk -F '\t' 'NF != 2 || $1 <= last || $1 < 20 || $1 > 500 { exit 1 } { last = $1; n++ } END { exit n < 150 }'
+}
+check "then tab-separated points from 20 Hz to 500 Hz, frequencies ascending" ascending_from_20_to_500
+check "the open window was not woken" eval '! log_has "Another copy was started"'
+check "and its log took none of the measurement's lines" eval '! log_has "Recommended notch:"'
+
+PULSE_SERVER=unix:$work/no-server cli --measure both --save "$work/both.txt"
+status=$?
+check "with no sound server --measure exits with status 3 (it gave $status)" test "$status" -eq 3
+check "it says why on standard error and saves nothing" \
+    eval 'grep -q "No sound device or sound server was found" "$err" && test ! -e "$work/both.txt"'
+
+echo "kept curves: $failures check(s) failed"
+exit $((failures > 0))
