@@ -1,6 +1,7 @@
 #include "DeviceChoice.h"
 
-#include <cstdio>
+#include "AtomicFile.h"
+
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -86,14 +87,5 @@ DeviceChoice DeviceChoice::load (const std::string& path)
 
 bool DeviceChoice::save (const std::string& path) const
 {
-    const auto temporary = path + ".new";
-    std::ofstream file (temporary, std::ios::binary | std::ios::trunc);
-    file << serialise();
-    file.close();
-
-    if (file && std::rename (temporary.c_str(), path.c_str()) == 0)
-        return true;
-
-    std::remove (temporary.c_str());
-    return false;
+    return AtomicFile::replace (path, serialise());
 }
