@@ -61,6 +61,10 @@ DeviceChoice DeviceChoice::parse (std::string_view text)
 
     while (std::getline (lines, line))
     {
+        // A file that went through an editor elsewhere may end its lines in CR LF.
+        if (! line.empty() && line.back() == '\r')
+            line.pop_back();
+
         const auto parts = fields (line);
 
         if (parts.size() != 4 || parts[2].empty() || (parts[1] != "server" && parts[1] != "portaudio"))

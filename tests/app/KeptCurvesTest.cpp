@@ -102,6 +102,14 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         { { "--save", "x.txt" }, Task::wrongUsage, -1, "x.txt" },
         { { "--version=2" }, Task::wrongUsage, -1, "" },
         { { "--list" }, Task::wrongUsage, -1, "" },
+        { { "--list-devices" }, Task::listDevices, -1, "" },
+        { { "--version", "--list-devices" }, Task::listDevices, -1, "" },
+        { { "--measure", "left", "--input", "USB mic", "--output=room" }, Task::measure, 0, "" },
+        { { "--input", "USB mic" }, Task::wrongUsage, -1, "" },
+        { { "--output", "room", "--list-devices" }, Task::wrongUsage, -1, "" },
+        { { "--list-devices", "--measure", "left" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--input" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--output=" }, Task::wrongUsage, -1, "" },
         { { "left" }, Task::wrongUsage, -1, "" },
     };
 
@@ -119,14 +127,19 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         }
     }
 
+    const auto devices = CommandLine::parse ({ "--measure", "both", "--input=USB mic", "--output", "room" });
+    EXPECT_EQ (devices.input, "USB mic");
+    EXPECT_EQ (devices.output, "room");
+
     // Each kind of failure its own status, none of them success or the usage status.
     std::set<int> statuses;
     for (auto outcome : { MeasurementOutcome::noAudioDevice, MeasurementOutcome::devicesBusy, MeasurementOutcome::audioGivenUp,
                           MeasurementOutcome::streamStopped, MeasurementOutcome::silence, MeasurementOutcome::unsteady,
-                          MeasurementOutcome::outOfMemory })
+                          MeasurementOutcome::outOfMemory, MeasurementOutcome::inputMissing })
         statuses.insert (ConsoleMeasurement::statusFor (outcome));
     statuses.insert (ConsoleMeasurement::statusNotSaved);
-    EXPECT_EQ (statuses.size(), 8u);
+    EXPECT_EQ (statuses.size(), 9u);
+    EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::outputMissing), ConsoleMeasurement::statusFor (MeasurementOutcome::inputMissing));
     EXPECT_EQ (statuses.count (0) + statuses.count (CommandLine::statusWrongUsage) + statuses.count (CommandLine::statusStopped), 0u);
     EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::ok), 0);
 
