@@ -144,8 +144,9 @@ juce::String CommandLine::deviceListText (const SoundDeviceList& list)
     };
     int nameWidth = 0;
 
-    for (const auto& device : list.getDevices())
-        nameWidth = std::max (nameWidth, juce::String::fromUTF8 (device.name.c_str()).length());
+    for (const auto& group : groups)
+        for (const auto* device : list.offered (group.direction))
+            nameWidth = std::max (nameWidth, juce::String::fromUTF8 (device->name.c_str()).length());
 
     for (const auto& group : groups)
     {

@@ -402,9 +402,9 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     const bool listens = ! levelOnly || state.callbackContext.meter != nullptr;
     const auto outputFound = fillParameters (state.outputRoute, false, state.outputParameters,
                                              state.outputDeviceString, state.outputRouteInfo);
-    auto inputFound = listens ? fillParameters (state.inputRoute, true, state.inputParameters,
-                                                state.inputDeviceString, state.inputRouteInfo)
-                              : MeasurementOutcome::ok;
+    const auto inputFound = listens ? fillParameters (state.inputRoute, true, state.inputParameters,
+                                                      state.inputDeviceString, state.inputRouteInfo)
+                                    : MeasurementOutcome::ok;
 
     if (outputFound != MeasurementOutcome::ok)
         return finish (state, statusAudioError, outputFound, textOf (outputFound));
@@ -460,8 +460,11 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     // The input first, so that it already listens when the noise arrives.
     PaError startError = state.inputStream != nullptr ? Pa_StartStream (state.inputStream) : paNoError;
 
-    if (startError != paNoError)
+    if (startError != paNoError && ! levelOnly)
         return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
+
+    if (startError != paNoError)
+        state.meterError = Pa_GetErrorText (startError);
 
     // A microphone that hears nothing at all is not worth five seconds of noise.
     if (! levelOnly && inputIsSilent (state))

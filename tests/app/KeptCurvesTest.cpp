@@ -147,6 +147,31 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         EXPECT_TRUE (CommandLine::help().contains ("\n  " + juce::String (status).paddedRight (' ', 2) + " ")) << status << " is documented";
 }
 
+TEST (CommandLine, ListsTheDevicesANameOrDescriptionChoosesWithTheDefaultStarred)
+{
+    using Direction = SoundDevice::Direction;
+    const SoundDeviceList server (SoundDeviceList::Source::soundServer,
+                                  { { "webcam_mic", "HD Webcam Microphone", Direction::input, true, false },
+                                    { "room_mic", "Measurement microphone", Direction::input, false, false },
+                                    { "room_air.monitor", "Monitor of Room", Direction::input, false, true },
+                                    { "room", "Speakers", Direction::output, true, false } });
+    EXPECT_EQ (CommandLine::deviceListText (server), "Inputs (--input NAME, or the description):\n"
+                                                     "* webcam_mic  HD Webcam Microphone\n"
+                                                     "  room_mic    Measurement microphone\n"
+                                                     "Outputs (--output NAME, or the description):\n"
+                                                     "* room        Speakers\n"
+                                                     "* the system's default\n");
+
+    // PortAudio's devices have only their names; none at all is said.
+    const SoundDeviceList portAudio (SoundDeviceList::Source::portAudio, { { "pulse", "pulse", Direction::input, false, false } });
+    EXPECT_EQ (CommandLine::deviceListText (portAudio), "Inputs (--input NAME, or the description):\n"
+                                                        "  pulse\n"
+                                                        "Outputs (--output NAME, or the description):\n"
+                                                        "  (none)\n"
+                                                        "* the system's default\n");
+    EXPECT_TRUE (CommandLine::deviceListText ({}).startsWith ("No sound server answered"));
+}
+
 TEST_F (KeptCurves, StepSixShowsWhatWasKeptAndKeepsWhatChanges)
 {
     auto measured = curveWithAPeakAt (65.0, 9.0);

@@ -17,6 +17,16 @@ namespace
     constexpr int measurementTimeoutMs = 300000;
     using Direction = SoundDevice::Direction;
 
+    std::vector<std::string> namesOf (const std::vector<const SoundDevice*>& devices)
+    {
+        std::vector<std::string> names;
+
+        for (const auto* device : devices)
+            names.push_back (device->name);
+
+        return names;
+    }
+
     class Devices : public testing::Test
     {
     protected:
@@ -26,16 +36,6 @@ namespace
         static bool logged (const juce::String& text)
         {
             return LogCollector::get().lines().joinIntoString ("\n").contains (text);
-        }
-
-        static std::vector<std::string> namesOf (const std::vector<const SoundDevice*>& devices)
-        {
-            std::vector<std::string> names;
-
-            for (const auto* device : devices)
-                names.push_back (device->name);
-
-            return names;
         }
 
         // Runs one worker to its end and gives back what it says of itself.
@@ -51,6 +51,43 @@ namespace
             return finished ? worker.getOutcome() : MeasurementOutcome::none;
         }
     };
+}
+
+TEST (SoundDeviceList, OffersMonitorsOnlyWhenThereIsNoOtherInputPutsTheDefaultFirstAndFindsByNameOrDescription)
+{
+    using D = SoundDevice;
+    const SoundDeviceList desk (SoundDeviceList::Source::soundServer, {
+        { "alsa_output.pci.analog-stereo.monitor", "Monitor of Built-in Audio", D::Direction::input, true, true },
+        { "alsa_input.pci.analog-stereo", "Built-in Audio Analog Stereo", D::Direction::input, false, false },
+        { "alsa_input.usb-mic", "USB measurement microphone", D::Direction::input, false, false },
+        { "alsa_output.usb", "USB Audio", D::Direction::output, false, false },
+        { "alsa_output.pci.analog-stereo", "Built-in Audio Analog Stereo", D::Direction::output, true, false },
+    });
+
+    const auto inputs = desk.offered (D::Direction::input);
+    ASSERT_EQ (inputs.size(), 2u) << "the default monitor is no microphone while real ones exist";
+    EXPECT_EQ (inputs[0]->name, "alsa_input.pci.analog-stereo");
+    EXPECT_EQ (desk.offered (D::Direction::output)[0]->name, "alsa_output.pci.analog-stereo") << "the default first";
+    EXPECT_EQ (desk.defaultDevice (D::Direction::input)->name, "alsa_output.pci.analog-stereo.monitor");
+
+    EXPECT_EQ (desk.find (D::Direction::input, "alsa_input.usb-mic")->description, "USB measurement microphone");
+    EXPECT_EQ (desk.find (D::Direction::input, "usb MEASUREMENT microphone")->name, "alsa_input.usb-mic");
+    EXPECT_EQ (desk.find (D::Direction::output, "Built-in Audio Analog Stereo")->name, "alsa_output.pci.analog-stereo")
+        << "a description both directions share names the device of the direction asked for";
+    EXPECT_EQ (desk.find (D::Direction::input, "Monitor of Built-in Audio"), nullptr);
+    EXPECT_EQ (desk.find (D::Direction::output, "USB measurement microphone"), nullptr);
+    EXPECT_EQ (desk.routeVia(), AudioRoute::Via::soundServer);
+
+    const SoundDeviceList monitorsOnly (SoundDeviceList::Source::soundServer, {
+        { "room.monitor", "Monitor of Speakers", D::Direction::input, false, true },
+        { "room_air.monitor", "Monitor of Room", D::Direction::input, true, true },
+    });
+    EXPECT_EQ (namesOf (monitorsOnly.offered (D::Direction::input)), (std::vector<std::string> { "room_air.monitor", "room.monitor" }));
+    EXPECT_TRUE (monitorsOnly.offered (D::Direction::output).empty());
+    EXPECT_EQ (monitorsOnly.defaultDevice (D::Direction::output), nullptr);
+
+    EXPECT_EQ (SoundDeviceList().routeVia(), AudioRoute::Via::systemDefault);
+    EXPECT_TRUE (SoundDeviceList().offered (D::Direction::input).empty());
 }
 
 TEST_F (Devices, InARoomWithTwoMicrophonesTheSilentDefaultFailsBeforeAnyNoiseAndTheChosenOneFindsTheMode)
