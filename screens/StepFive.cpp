@@ -73,8 +73,12 @@ void StepFive::showDeviceNotices()
 {
     auto& devices = SonavelAudioEngine::getInstance()->getDevices();
     levelMeter->setMicrophone (devices.describe (SoundDevice::Direction::input));
-    notes->showNotice ((devices.getNotice (SoundDevice::Direction::output) + " "
-                        + devices.getNotice (SoundDevice::Direction::input)).trim());
+
+    if (toneFailure.isNotEmpty())
+        notes->showNotice (toneFailure);
+    else
+        notes->showNotice ((devices.getNotice (SoundDevice::Direction::output) + " "
+                            + devices.getNotice (SoundDevice::Direction::input)).trim());
 }
 
 void StepFive::clearLevelTestRunning()
@@ -92,6 +96,7 @@ void StepFive::beginLevelTest()
 
     if (! levelMeter->isListening())
     {
+        toneFailure.clear();
         showDeviceNotices();
         levelMeter->start();
     }
@@ -109,5 +114,6 @@ void StepFive::endLevelTest()
 void StepFive::endLevelTestWithFailure (const juce::String& sentence)
 {
     endLevelTest();
-    notes->showNotice (sentence);
+    toneFailure = sentence;
+    showDeviceNotices();
 }

@@ -42,6 +42,7 @@ private:
     void showDeviceNotices();
 
     bool levelTestRunning = false;
+    juce::String toneFailure;  // said until the tone is switched on again
     std::unique_ptr<juce::ImageButton> noiseButton;
     std::unique_ptr<SpeakerMeasureProgress> levelProgress;
     std::unique_ptr<DeviceChooser> outputChooser;

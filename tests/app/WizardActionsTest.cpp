@@ -150,6 +150,10 @@ TEST_F (WizardActions, APassThatCannotPlayEndsThePassesAndStepFiveSaysWhy)
 
     pumpMessages (300);
     EXPECT_EQ (engineMessages.count ("MEASURING OUTPUT LEVEL..."), 1) << "no pass follows a failed one";
+
+    // Opening a device list lists the devices afresh; the sentence stays until TEST TONE is pressed.
+    SonavelAudioEngine::getInstance()->getDevices().setList ({ SoundDeviceList::Source::portAudio, {} });
+    EXPECT_EQ (stepFive.getNotes().getNoticeText(), MeasurementNotes::toneFailureSentence (MeasurementOutcome::noAudioDevice));
 }
 
 TEST_F (WizardActions, MeasureStartsTheEngineForTheChosenSpeakerAndLocksAllButTheCalculator)
