@@ -47,7 +47,7 @@ start_virtual_room() {
     export SONAVEL_ROOM_DIR
     SONAVEL_ROOM_DIR=$(mktemp -d /tmp/sonavel-suite-room.XXXXXX)
     local exports
-    if ! exports=$("$root/scripts/virtual-room" start); then
+    if ! exports=$("$root/scripts/virtual-room" start --owner $$); then
         echo "could not start the virtual room" >&2
         return 1
     fi

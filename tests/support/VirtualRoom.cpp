@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <unistd.h>
 
 namespace
 {
@@ -44,7 +46,8 @@ VirtualRoom::VirtualRoom (const std::string& options)
     directory = pattern;
 
     // start prints lines of the form "export NAME=VALUE".
-    std::istringstream exports (run ("start " + options));
+    // Owned by this process: a test that crashes leaves no server behind.
+    std::istringstream exports (run ("start " + options + " --owner " + std::to_string (getpid())));
     std::string line;
 
     while (std::getline (exports, line))
