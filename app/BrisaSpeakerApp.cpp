@@ -27,7 +27,7 @@ void BrisaSpeakerApp::initialise (const juce::String&)
 
     // Before the log file is opened: a second copy must not trim the log that the first one
     // is writing, nor put a header into it.
-    const auto configFolder = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile (name);
+    const auto configFolder = userConfigFolder();
     instanceLock = std::make_unique<UserInstanceLock> (
         UserInstanceLock::chooseFolder (juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {}), configFolder),
         name);
@@ -77,6 +77,9 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     // Beside the log: the curves step six showed when the program last ran.
     stateMachine->getStepSix().keepCurvesIn (configFolder.getChildFile (name + " state.txt"));
 
+    // Beside the log: the microphone and the output chosen in the program.
+    SonavelAudioEngine::getInstance()->getDevices().rememberIn (configFolder.getChildFile (name + " devices.txt"));
+
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
     inputWatch = std::make_unique<QueuedInputWatch>();
 
@@ -84,6 +87,11 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
 
     juce::Logger::writeToLog ("finished initialise()...");
+}
+
+juce::File BrisaSpeakerApp::userConfigFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile ("KORVEN Sonavel");
 }
 
 bool BrisaSpeakerApp::runFromCommandLine()
@@ -104,17 +112,29 @@ bool BrisaSpeakerApp::runFromCommandLine()
             break;
 
         case CommandLine::Task::wrongUsage:
-            std::fputs (("korven-sonavel: " + line.problem + "\n" + CommandLine::help().upToFirstOccurrenceOf ("\n", true, false)
+            std::fputs (("korven-sonavel: " + line.problem + "\n" + CommandLine::usage()
                          + "Try 'korven-sonavel --help' for more.\n").toRawUTF8(),
                         stderr);
             setApplicationReturnValue (CommandLine::statusWrongUsage);
             break;
+
+        case CommandLine::Task::listDevices:
+        {
+            const auto list = SoundDeviceList::scan (SoundDeviceSettings::serverTimeoutMs);
+            std::fputs (CommandLine::deviceListText (list).toRawUTF8(), stdout);
+
+            if (list.getSource() == SoundDeviceList::Source::none)
+                setApplicationReturnValue (ConsoleMeasurement::statusFor (MeasurementOutcome::noAudioDevice));
+
+            break;
+        }
 
         case CommandLine::Task::measure:
             // Until the measurement says otherwise, e.g. when Ctrl+C ends the program first.
             setApplicationReturnValue (CommandLine::statusStopped);
             consoleMeasurement = std::make_unique<ConsoleMeasurement> (
                 line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
+            consoleMeasurement->useDevices (line.input, line.output, userConfigFolder().getChildFile (getApplicationName() + " devices.txt"));
             consoleMeasurement->onFinished = [this] (int status)
             {
                 setApplicationReturnValue (status);

@@ -28,9 +28,12 @@ public:
     bool moreThanOneInstanceAllowed() override { return true; }
 
 private:
-    // --help, --version and --measure: no window, no lock, no log file. True if the command
-    // line asked for one of them (or was wrong).
+    // --help, --version, --list-devices and --measure: no window, no lock, no log file. True if
+    // the command line asked for one of them (or was wrong).
     bool runFromCommandLine();
+
+    // Where the log, the kept curves and the chosen devices live.
+    static juce::File userConfigFolder();
 
     // One per process: the framework's current logger points at it between initialise and shutdown.
     static std::unique_ptr<juce::FileLogger> fileLogger;

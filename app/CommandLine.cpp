@@ -34,6 +34,22 @@ namespace
               line.saveFile = value;
               return juce::String();
           } },
+        { "--list-devices", false, [] (CommandLine& line, const juce::String&)
+          {
+              if (line.task == CommandLine::Task::window || line.task == CommandLine::Task::version)
+                  line.task = CommandLine::Task::listDevices;
+              return juce::String();
+          } },
+        { "--input", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.input = value;
+              return value.isEmpty() ? juce::String ("--input needs a device's name or description") : juce::String();
+          } },
+        { "--output", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.output = value;
+              return value.isEmpty() ? juce::String ("--output needs a device's name or description") : juce::String();
+          } },
     };
 
     const Option* find (const juce::String& name)
@@ -100,23 +116,72 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
             return wrong (problem);
     }
 
-    if (line.saveFile.isNotEmpty() && ! seen.contains ("--measure"))
-        return wrong ("--save goes with --measure");
+    for (const auto* companion : { "--save", "--input", "--output" })
+        if (seen.contains (companion) && ! seen.contains ("--measure"))
+            return wrong (juce::String (companion) + " goes with --measure");
+
+    if (seen.contains ("--measure") && seen.contains ("--list-devices"))
+        return wrong ("--list-devices and --measure are asked for separately");
 
     return line;
 }
 
+juce::String CommandLine::usage()
+{
+    return "Usage: korven-sonavel [--measure left|right|both [--save FILE] [--input NAME] [--output NAME]]\n"
+           "                      [--list-devices] [--version] [--help]\n";
+}
+
+juce::String CommandLine::deviceListText (const SoundDeviceList& list)
+{
+    if (list.getSource() == SoundDeviceList::Source::none)
+        return "No sound server answered and PortAudio found no sound devices.\n";
+
+    juce::String text;
+    const struct { SoundDevice::Direction direction; const char* heading; } groups[] = {
+        { SoundDevice::Direction::input, "Inputs (--input NAME, or the description):\n" },
+        { SoundDevice::Direction::output, "Outputs (--output NAME, or the description):\n" }
+    };
+    int nameWidth = 0;
+
+    for (const auto& group : groups)
+        for (const auto* device : list.offered (group.direction))
+            nameWidth = std::max (nameWidth, juce::String::fromUTF8 (device->name.c_str()).length());
+
+    for (const auto& group : groups)
+    {
+        text << group.heading;
+        const auto offered = list.offered (group.direction);
+
+        for (const auto* device : offered)
+        {
+            const auto name = juce::String::fromUTF8 (device->name.c_str());
+            const auto description = juce::String::fromUTF8 (device->description.c_str());
+            text << (device->isDefault ? "* " : "  ")
+                 << (description == name ? name : name.paddedRight (' ', nameWidth) + "  " + description) << "\n";
+        }
+
+        if (offered.empty())
+            text << "  (none)\n";
+    }
+
+    return text + "* the system's default\n";
+}
+
 juce::String CommandLine::help()
 {
-    return "Usage: korven-sonavel [--measure left|right|both [--save FILE]] [--version] [--help]\n"
-           "\n"
+    return usage() + "\n"
            "Without options KORVEN Sonavel opens its window.\n"
            "\n"
-           "  --measure left|right|both  measure the room with the left, the right or both speakers\n"
-           "                             through the default sound devices, without a window (an open\n"
-           "                             window is left alone), and print the recommended rear-panel notch\n"
+           "  --measure left|right|both  measure the room with the left, the right or both speakers,\n"
+           "                             without a window (an open window is left alone), and print the\n"
+           "                             recommended rear-panel notch\n"
            "  --save FILE                where the measured curve goes, as a text file that room analysers\n"
            "                             open; without it, the documents folder, named for what and when\n"
+           "  --input NAME               the microphone to measure with, by its name or its description\n"
+           "  --output NAME              the output to play through, the same way; without these two, the\n"
+           "                             devices chosen in the program, else the system's defaults\n"
+           "  --list-devices             print the inputs and outputs to choose from (* the system's default)\n"
            "  --version                  print the version\n"
            "  --help                     print this help\n"
            "\n"
@@ -131,5 +196,6 @@ juce::String CommandLine::help()
            "  7  another program holds the sound devices\n"
            "  8  the sound server stopped answering\n"
            "  9  the curve could not be saved\n"
-           "  10 the microphone never heard the test noise steadily\n";
+           "  10 the microphone never heard the test noise steadily\n"
+           "  11 the chosen microphone or output is not connected\n";
 }

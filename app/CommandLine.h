@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SoundDeviceList.h"
+
 #include <juce_core/juce_core.h>
 
 // What the program was asked for on its command line. Options are rows of one table in
@@ -13,13 +15,19 @@ public:
         help,
         version,
         measure,
+        listDevices,
         wrongUsage
     };
 
     static CommandLine parse (const juce::StringArray& arguments);
 
-    // The --help text, with the exit statuses of --measure.
+    // The --help text, with the exit statuses of --measure; its first lines are the usage.
     static juce::String help();
+    static juce::String usage();
+
+    // What --list-devices prints: the inputs, then the outputs, one a line with its name and
+    // description, the system's default marked with a star.
+    static juce::String deviceListText (const SoundDeviceList& list);
 
     // Exit statuses; 0 is success. The measurement's own failures are ConsoleMeasurement's.
     static constexpr int statusStopped = 1;
@@ -28,5 +36,7 @@ public:
     Task task = Task::window;
     int mode = -1;              // --measure: 0 left, 1 right, 2 both
     juce::String saveFile;      // --save; empty: the documents folder
+    juce::String input;         // --input: a device's name or description; empty: as chosen in the program
+    juce::String output;        // --output: the same
     juce::String problem;       // for wrongUsage: what was wrong, in one sentence
 };

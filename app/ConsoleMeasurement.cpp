@@ -47,6 +47,8 @@ int ConsoleMeasurement::statusFor (MeasurementOutcome outcome)
         case MeasurementOutcome::devicesBusy: return 7;
         case MeasurementOutcome::audioGivenUp: return 8;
         case MeasurementOutcome::unsteady: return 10;
+        case MeasurementOutcome::inputMissing:
+        case MeasurementOutcome::outputMissing: return statusDeviceMissing;
         case MeasurementOutcome::none:
         case MeasurementOutcome::stopped: break;
     }
@@ -54,14 +56,76 @@ int ConsoleMeasurement::statusFor (MeasurementOutcome outcome)
     return CommandLine::statusStopped;
 }
 
+void ConsoleMeasurement::useDevices (const juce::String& input, const juce::String& output, const juce::File& choiceFile)
+{
+    inputName = input;
+    outputName = output;
+    deviceChoiceFile = choiceFile;
+}
+
+bool ConsoleMeasurement::chooseDevices()
+{
+    auto& devices = SonavelAudioEngine::getInstance()->getDevices();
+    devices.takeChoiceFrom (deviceChoiceFile);
+    devices.setList (SoundDeviceList::scan (SoundDeviceSettings::serverTimeoutMs));
+
+    const struct { SoundDevice::Direction direction; const juce::String& name; const char* what; } asked[] = {
+        { SoundDevice::Direction::input, inputName, "input" }, { SoundDevice::Direction::output, outputName, "output" }
+    };
+
+    for (const auto& request : asked)
+    {
+        if (request.name.isEmpty())
+        {
+            // A device chosen in the program that is not connected: said, and the default used.
+            if (const auto notice = devices.getNotice (request.direction); notice.isNotEmpty())
+                print (stderr, notice + "\n");
+
+            continue;
+        }
+
+        const auto* device = devices.getList().find (request.direction, request.name.toStdString());
+
+        if (device == nullptr)
+        {
+            print (stderr, "korven-sonavel: there is no " + juce::String (request.what) + " named '" + request.name + "'.\n"
+                               + CommandLine::deviceListText (devices.getList()) + CommandLine::usage()
+                               + "Try 'korven-sonavel --help' for more.\n");
+            return false;
+        }
+
+        devices.choose (request.direction, device);
+    }
+
+    return true;
+}
+
 void ConsoleMeasurement::start()
 {
+    if (! chooseDevices())
+    {
+        finished = true;
+
+        if (onFinished != nullptr)
+            onFinished (CommandLine::statusWrongUsage);
+
+        return;
+    }
+
+    auto* engine = SonavelAudioEngine::getInstance();
+    auto named = [&engine] (SoundDevice::Direction direction, const char* fallback)
+    {
+        const auto description = engine->getDevices().describe (direction);
+        return description.isEmpty() ? juce::String (fallback)
+                                     : juce::String::fromUTF8 ("\xe2\x80\x9c") + description + juce::String::fromUTF8 ("\xe2\x80\x9d");
+    };
+
     static const char* const speakers[] = { "the left speaker", "the right speaker", "both speakers" };
-    print (stdout, juce::String (CurveText::program) + ": measuring " + speakers[juce::jlimit (0, 2, mode)]
-                       + " through the default sound devices (5 s of test noise).\n");
+    print (stdout, juce::String (CurveText::program) + ": measuring " + speakers[juce::jlimit (0, 2, mode)] + " through "
+                       + named (SoundDevice::Direction::output, "the default output") + " with "
+                       + named (SoundDevice::Direction::input, "the default microphone") + " (5 s of test noise).\n");
 
     juce::Logger::setCurrentLogger (this);
-    auto* engine = SonavelAudioEngine::getInstance();
     engine->addActionListener (this);
     engine->startTest (mode);
 }
@@ -98,8 +162,13 @@ void ConsoleMeasurement::finish()
 
     if (results == nullptr)
     {
-        const auto why = MeasurementNotes::failureSentence (outcome);
+        const auto why = MeasurementNotes::failureSentence (outcome, engine->getLastMicrophone(), engine->getLastOutput());
         print (stderr, "\n" + (why.isNotEmpty() ? why : juce::String ("The measurement did not finish.")) + "\n");
+
+        // The sentence names the window's choosers; here the choice is an option.
+        if (outcome == MeasurementOutcome::silence || outcome == MeasurementOutcome::inputMissing
+            || outcome == MeasurementOutcome::outputMissing)
+            print (stderr, "On the command line: --input NAME and --output NAME; --list-devices lists them.\n");
     }
     else
     {

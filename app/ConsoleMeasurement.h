@@ -18,6 +18,13 @@ public:
     ConsoleMeasurement (int mode, const juce::File& saveFile);
     ~ConsoleMeasurement() override;
 
+    // The microphone and the output by a device's name or description; an empty one is the
+    // device chosen in the program (remembered in choiceFile), else the system's default. Nothing
+    // chosen here is remembered.
+    void useDevices (const juce::String& input, const juce::String& output, const juce::File& choiceFile);
+
+    // Lists the devices, refuses a name none of them has (with the list and the usage status),
+    // and starts measuring.
     void start();
 
     // Called once, on the message thread, with the exit status.
@@ -26,6 +33,7 @@ public:
     // Distinct for each kind of failure; documented in CommandLine::help.
     static int statusFor (MeasurementOutcome outcome);
     static constexpr int statusNotSaved = 9;
+    static constexpr int statusDeviceMissing = 11;
 
     void actionListenerCallback (const juce::String& message) override;
 
@@ -35,7 +43,13 @@ protected:
 private:
     void finish();
 
+    // False, having said why, when a device asked for by name is not there.
+    bool chooseDevices();
+
     int mode;
     juce::File saveFile;
+    juce::String inputName;
+    juce::String outputName;
+    juce::File deviceChoiceFile;
     bool finished = false;
 };

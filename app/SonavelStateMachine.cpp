@@ -156,8 +156,17 @@ void SonavelStateMachine::actionListenerCallback (const juce::String& message)
 
     if (currentState == levelTestState)
     {
-        // A pass that could not start would fail again at once: the loop ends rather than spins.
-        if (stepFive->isLevelTestRunning() && ! (engine != nullptr && engine->didLastStartFail()))
+        // A pass that could not play, or whose thread could not start, would fail again at once:
+        // the passes end there.
+        juce::String failure;
+
+        if (engine != nullptr)
+            failure = MeasurementNotes::toneFailureSentence (engine->getLastLevelOutcome(),
+                                                             engine->getDevices().describe (SoundDevice::Direction::output));
+
+        if (failure.isNotEmpty())
+            stepFive->endLevelTestWithFailure (failure);
+        else if (stepFive->isLevelTestRunning() && ! (engine != nullptr && engine->didLastStartFail()))
             startLevelTestLoop();
         else
             stepFive->endLevelTest();

@@ -3,5 +3,6 @@
 find_package(JUCE CONFIG REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PORTAUDIO REQUIRED IMPORTED_TARGET portaudio-2.0)
+pkg_check_modules(LIBPULSE REQUIRED IMPORTED_TARGET libpulse)
 find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)

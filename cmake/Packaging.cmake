@@ -133,6 +133,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libx11-6, libxext6, libxcursor1, libxinerama1, libxrandr2, libxrender1, fontconfig-config, fonts-dejavu-core")
-# PortAudio reaches the desktop's sound server (PulseAudio, PipeWire) through ALSA's plugins.
+# PortAudio reaches the desktop's sound server (PulseAudio, PipeWire), and the devices chosen in
+# the program, through ALSA's plugins.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libasound2-plugins")
 include(CPack)

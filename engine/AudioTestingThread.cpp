@@ -1,6 +1,8 @@
 #include "AudioTestingThread.h"
 
 #include "RunMeasurement.h"
+#include "SoundDeviceList.h"
+#include "SoundDeviceSettings.h"
 
 #include <cstdlib>
 
@@ -11,11 +13,13 @@ namespace
     constexpr int32_t waitUntilEnded = -1; // the measurement leaves within a poll once asked to exit
 }
 
-AudioTestingThread::AudioTestingThread (MeasurementRecord& recordToFill, int32_t measurementMode)
+AudioTestingThread::AudioTestingThread (MeasurementRecord& recordToFill, int32_t measurementMode, AudioRoute input, AudioRoute output)
     : juce::Thread ("TestingThread"),
       status (statusFailed),
       mode (measurementMode),
-      record (&recordToFill)
+      record (&recordToFill),
+      inputRoute (std::move (input)),
+      outputRoute (std::move (output))
 {
     juce::Logger::writeToLog ("AudioTestingThread created...");
 }
@@ -80,11 +84,19 @@ void AudioTestingThread::run()
     sleep (settleBeforeMeasuringMs);
 
     const char* errorText = "out of memory";
+    const auto connected = SoundDeviceList::checkConnected (inputRoute, outputRoute, SoundDeviceSettings::serverTimeoutMs);
 
     if (workBuffer == nullptr)
     {
         status = statusOutOfMemory;
         outcome = MeasurementOutcome::outOfMemory;
+    }
+    else if (connected != MeasurementOutcome::ok)
+    {
+        status = statusAudioError;
+        outcome = connected;
+        errorText = connected == MeasurementOutcome::inputMissing ? "the chosen microphone is not connected"
+                                                                  : "the chosen output is not connected";
     }
     else
     {
@@ -97,6 +109,8 @@ void AudioTestingThread::run()
             {
                 MeasurementState state;
                 state.shouldExit = [this] { return threadShouldExit(); };
+                state.inputRoute = inputRoute;
+                state.outputRoute = outputRoute;
                 status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
                                          frequencyHz, qSetting, depthSetting, unusedOutput, false);
                 errorText = state.errorText;
@@ -115,8 +129,9 @@ void AudioTestingThread::run()
 
                 captureClipped = status == statusOk && state.captureClipped();
 
+                // A microphone that was silent before the noise started is silent, not passing.
                 const bool passing = outcome == MeasurementOutcome::streamStopped || outcome == MeasurementOutcome::unsteady
-                                     || outcome == MeasurementOutcome::silence;
+                                     || (outcome == MeasurementOutcome::silence && ! state.silentBeforeNoise);
 
                 if (attempt > 0 || ! passing || threadShouldExit())
                     break;

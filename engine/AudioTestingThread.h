@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AudioRoute.h"
 #include "MeasurementOutcome.h"
 #include "MeasurementRecord.h"
 
@@ -14,8 +15,9 @@ class AudioTestingThread final : public juce::Thread,
                                  public juce::ActionBroadcaster
 {
 public:
-    // mode 0 left, 1 right, 2 both speakers; any other mode plays nothing.
-    AudioTestingThread (MeasurementRecord& record, int32_t mode);
+    // mode 0 left, 1 right, 2 both speakers; any other mode plays nothing. The routes say which
+    // microphone and which output; the system's defaults unless given.
+    AudioTestingThread (MeasurementRecord& record, int32_t mode, AudioRoute input = {}, AudioRoute output = {});
     ~AudioTestingThread() override;
 
     void run() override;
@@ -40,6 +42,8 @@ private:
     std::atomic<int32_t> status;
     int32_t mode;
     MeasurementRecord* record;
+    AudioRoute inputRoute;
+    AudioRoute outputRoute;
     std::atomic<bool> finishedRun { false };
     std::atomic<MeasurementOutcome> outcome { MeasurementOutcome::none };
     std::atomic<bool> captureClipped { false };

@@ -99,7 +99,14 @@ void SonavelAudioEngine::startTest (int32_t mode)
 {
     juce::Logger::writeToLog ("Engine: starting test thread.");
 
-    if (replaceWorker (measurementThread, [&] { return std::make_unique<AudioTestingThread> (record, mode); }))
+    using Direction = SoundDevice::Direction;
+    lastMicrophone = devices.describe (Direction::input);
+    lastOutput = devices.describe (Direction::output);
+
+    if (replaceWorker (measurementThread, [&] {
+            return std::make_unique<AudioTestingThread> (record, mode, devices.routeFor (Direction::input),
+                                                         devices.routeFor (Direction::output));
+        }))
         juce::Logger::writeToLog ("Engine: tests started.");
 }
 
@@ -107,7 +114,13 @@ void SonavelAudioEngine::startLevelTest()
 {
     juce::Logger::writeToLog ("Engine: starting level test thread.");
 
-    if (replaceWorker (levelThread, [] { return std::make_unique<LevelTestingThread>(); }))
+    using Direction = SoundDevice::Direction;
+    inputMeter->reset();
+
+    if (replaceWorker (levelThread, [&] {
+            return std::make_unique<LevelTestingThread> (devices.routeFor (Direction::input),
+                                                         devices.routeFor (Direction::output), inputMeter);
+        }))
         juce::Logger::writeToLog ("Engine: level tests started.");
 }
 
@@ -135,6 +148,15 @@ MeasurementOutcome SonavelAudioEngine::getLastOutcome() const
         return MeasurementOutcome::none;
 
     return measurementThread->getOutcome();
+}
+
+MeasurementOutcome SonavelAudioEngine::getLastLevelOutcome() const
+{
+    // Its "finishMeasure" arrives while the thread may still be on its way out.
+    if (levelThread == nullptr || ! levelThread->hasFinishedRun())
+        return MeasurementOutcome::none;
+
+    return levelThread->getOutcome();
 }
 
 bool SonavelAudioEngine::wasLastCaptureClipped() const

@@ -3,6 +3,7 @@
 #include "AudioTestingThread.h"
 #include "LevelTestingThread.h"
 #include "MeasurementRecord.h"
+#include "SoundDeviceSettings.h"
 
 #include <juce_events/juce_events.h>
 
@@ -37,6 +38,20 @@ public:
     MeasurementOutcome getLastOutcome() const;
     bool wasLastCaptureClipped() const;
 
+    // Why the last level-test pass ended as it did (none while one plays or before the first).
+    MeasurementOutcome getLastLevelOutcome() const;
+
+    // The microphone and the output the tests use, and the list to choose them from.
+    SoundDeviceSettings& getDevices() { return devices; }
+
+    // The descriptions of the microphone and the output the last measurement was started with;
+    // empty where they were not known.
+    const juce::String& getLastMicrophone() const { return lastMicrophone; }
+    const juce::String& getLastOutput() const { return lastOutput; }
+
+    // The microphone's level while the level test plays.
+    std::shared_ptr<InputLevelMeter> getInputMeter() const { return inputMeter; }
+
     // The last measured response; null while a measurement runs.
     MeasurementRecord* getResults();
 
@@ -65,6 +80,10 @@ private:
     template <typename WorkerThread, typename MakeWorker>
     bool replaceWorker (std::unique_ptr<WorkerThread>& worker, MakeWorker makeWorker);
 
+    SoundDeviceSettings devices;
+    std::shared_ptr<InputLevelMeter> inputMeter = std::make_shared<InputLevelMeter>();
+    juce::String lastMicrophone;
+    juce::String lastOutput;
     MeasurementRecord record;
     juce::Array<float> frequencyAxis;
     std::unique_ptr<AudioTestingThread> measurementThread;

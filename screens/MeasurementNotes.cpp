@@ -1,5 +1,7 @@
 #include "MeasurementNotes.h"
 
+#include <vector>
+
 namespace
 {
     // The house's gold, darkened to read on the light footer band; values in dark grey.
@@ -8,10 +10,21 @@ namespace
     constexpr float fontHeight = 13.0f;
     constexpr int lineHeight = 16;
 
-    // "Label: rest" with the label in gold, the rest in grey.
-    void drawLine (juce::Graphics& g, const juce::String& line, juce::Rectangle<int> area)
+    juce::String quoted (const juce::String& description)
     {
-        const auto colon = line.indexOfChar (':');
+        return juce::String::fromUTF8 ("\xe2\x80\x9c") + description + juce::String::fromUTF8 ("\xe2\x80\x9d");
+    }
+
+    // "the microphone" or "the microphone “name”".
+    juce::String named (const char* what, const juce::String& description)
+    {
+        return description.isEmpty() ? juce::String (what) : juce::String (what) + " " + quoted (description);
+    }
+
+    // "Label: rest" with the label in gold, the rest in grey; a plain line all in grey.
+    void drawLine (juce::Graphics& g, const juce::String& line, juce::Rectangle<int> area, bool plain)
+    {
+        const auto colon = plain ? -1 : line.indexOfChar (':');
         juce::AttributedString text;
         text.setJustification (juce::Justification::centredLeft);
         text.append (line.substring (0, colon + 1), juce::Font (fontHeight, juce::Font::bold), labelColour);
@@ -43,6 +56,12 @@ void MeasurementNotes::showClipWarning (bool clipped)
     repaint();
 }
 
+void MeasurementNotes::showNotice (const juce::String& sentence)
+{
+    notice = sentence;
+    repaint();
+}
+
 void MeasurementNotes::clear()
 {
     suggestion.clear();
@@ -50,13 +69,20 @@ void MeasurementNotes::clear()
     repaint();
 }
 
-juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome)
+juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome, const juce::String& microphone,
+                                                const juce::String& output)
 {
     switch (outcome)
     {
         case MeasurementOutcome::noAudioDevice:
-            return "No sound device or sound server was found: connect the audio interface, make it the default "
-                   "input and output, and measure again.";
+            return "No sound device or sound server was found: connect the audio interface, choose it as OUTPUT "
+                   "in step 5 and as MICROPHONE in step 6, and measure again.";
+        case MeasurementOutcome::inputMissing:
+            return "The microphone " + quoted (microphone) + " is not connected: connect it or choose another "
+                   "under MICROPHONE, then measure again.";
+        case MeasurementOutcome::outputMissing:
+            return "The output " + quoted (output) + " is not connected: connect it or choose another under "
+                   "OUTPUT in step 5, then measure again.";
         case MeasurementOutcome::devicesBusy:
             return "Another program holds the sound devices: close it and measure again.";
         case MeasurementOutcome::audioGivenUp:
@@ -64,7 +90,8 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome)
         case MeasurementOutcome::streamStopped:
             return "The audio stream stopped before the measurement was complete: measure again.";
         case MeasurementOutcome::silence:
-            return "The microphone recorded silence: check its cable, its phantom power and its gain, then measure again.";
+            return "The " + named ("microphone", microphone) + " recorded silence: choose another under MICROPHONE, "
+                   "or check its cable, its phantom power and its gain, then measure again.";
         case MeasurementOutcome::unsteady:
             return "The microphone never heard the test noise steadily: check that the speakers play and the room "
                    "is quiet, then measure again.";
@@ -79,16 +106,39 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome)
     return {};
 }
 
+juce::String MeasurementNotes::toneFailureSentence (MeasurementOutcome outcome, const juce::String& output)
+{
+    switch (outcome)
+    {
+        case MeasurementOutcome::noAudioDevice:
+            return "No sound device or sound server was found: connect the audio interface, choose it under OUTPUT, "
+                   "and press TEST TONE again.";
+        case MeasurementOutcome::outputMissing:
+            return "The output " + quoted (output) + " is not connected: connect it or choose another under OUTPUT, "
+                   "then press TEST TONE again.";
+        case MeasurementOutcome::audioGivenUp:
+            return failureSentence (outcome);
+        case MeasurementOutcome::none:
+        case MeasurementOutcome::ok:
+        case MeasurementOutcome::stopped:
+            return {};
+        default:
+            return "The test tone stopped: press TEST TONE again.";
+    }
+}
+
 void MeasurementNotes::paint (juce::Graphics& g)
 {
-    juce::StringArray lines;
-    lines.add (suggestion);
-    lines.add (warning);
-    lines.removeEmptyStrings();
+    struct Line { const juce::String& text; bool plain; };
+    std::vector<Line> lines;
+
+    for (const Line line : { Line { notice, true }, Line { suggestion, false }, Line { warning, false } })
+        if (line.text.isNotEmpty() && lines.size() < 2)
+            lines.push_back (line);
 
     // One line sits in the middle of the band, two share it.
-    auto area = getLocalBounds().withSizeKeepingCentre (getWidth(), lines.size() * lineHeight);
+    auto area = getLocalBounds().withSizeKeepingCentre (getWidth(), static_cast<int> (lines.size()) * lineHeight);
 
     for (const auto& line : lines)
-        drawLine (g, line, area.removeFromTop (lineHeight));
+        drawLine (g, line.text, area.removeFromTop (lineHeight), line.plain);
 }

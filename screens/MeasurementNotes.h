@@ -5,8 +5,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-// Step six's footer line: what to set on the rear panel after a measurement, and a warning when
-// the microphone's input clipped. Empty while nothing is to be said.
+// The footer lines of steps five and six: what to set on the rear panel after a measurement, a
+// warning when the microphone's input clipped, and a notice (a chosen device that is not
+// connected, a test tone that stopped). At most two lines show, the notice first. Empty while
+// nothing is to be said.
 class MeasurementNotes final : public juce::Component
 {
 public:
@@ -15,18 +17,28 @@ public:
     // The setting the analysis recommends; a frequency of 0 means no notch is needed.
     void showSuggestion (const EqSettings& notch);
     void showClipWarning (bool clipped);
+    void showNotice (const juce::String& sentence);
+
+    // Clears the suggestion and the warning; the notice stays until it is replaced.
     void clear();
 
     const juce::String& getSuggestionText() const { return suggestion; }
     const juce::String& getWarningText() const { return warning; }
+    const juce::String& getNoticeText() const { return notice; }
 
     // One sentence that names why a measurement failed and what to do; empty for an outcome that
-    // needs none (success, or a stop because the program is closing).
-    static juce::String failureSentence (MeasurementOutcome outcome);
+    // needs none (success, or a stop because the program is closing). The descriptions of the
+    // microphone and the output it used name them, where known.
+    static juce::String failureSentence (MeasurementOutcome outcome, const juce::String& microphone = {},
+                                         const juce::String& output = {});
+
+    // The same for a pass of the test tone, which only plays.
+    static juce::String toneFailureSentence (MeasurementOutcome outcome, const juce::String& output = {});
 
     void paint (juce::Graphics& g) override;
 
 private:
     juce::String suggestion;
     juce::String warning;
+    juce::String notice;
 };

@@ -1,5 +1,7 @@
 #include "StepFive.h"
 
+#include "SonavelAudioEngine.h"
+
 StepFive::StepFive()
     : WizardScreen ("Step Five", Picture::stepFiveBackground, { -13, -2 }, BackgroundFit::stretch)
 {
@@ -10,9 +12,31 @@ StepFive::StepFive()
     levelProgress = std::make_unique<SpeakerMeasureProgress> ("NOISE MEASUREMENT");
     addAndMakeVisible (*levelProgress);
 
+    auto& engine = *SonavelAudioEngine::getInstance();
+    auto& devices = engine.getDevices();
+    outputChooser = std::make_unique<DeviceChooser> (devices, SoundDevice::Direction::output, "OUTPUT");
+    outputChooser->setTooltip ("Choose the output that the test tone and the measurement play through...");
+    addAndMakeVisible (*outputChooser);
+    microphoneChooser = std::make_unique<DeviceChooser> (devices, SoundDevice::Direction::input, "MICROPHONE");
+    microphoneChooser->setTooltip ("Choose the microphone that measures the room...");
+    addAndMakeVisible (*microphoneChooser);
+    levelMeter = std::make_unique<MicrophoneLevelMeter> (engine.getInputMeter());
+    addAndMakeVisible (*levelMeter);
+    notes = std::make_unique<MeasurementNotes>();
+    addAndMakeVisible (*notes);
+    devices.addChangeListener (this);
+
     noiseButton->setClickingTogglesState (true);
     setSize (screenWidth, screenHeight);
     levelProgress->setDuration (3000);
+    showDeviceNotices();
+}
+
+StepFive::~StepFive()
+{
+    // At shutdown the engine, and the settings with it, may already be gone.
+    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+        engine->getDevices().removeChangeListener (this);
 }
 
 void StepFive::resized()
@@ -20,6 +44,10 @@ void StepFive::resized()
     WizardScreen::resized();
     noiseButton->setBounds (590, 293, 256, 49);
     levelProgress->setBounds (33, 287, 560, 208);
+    outputChooser->setBounds (603, 456, 384, 26);
+    microphoneChooser->setBounds (603, 492, 384, 26);
+    levelMeter->setBounds (109, 630, 480, 64);
+    notes->setBounds (20, 700, 770, 34);
 }
 
 void StepFive::buttonClicked (juce::Button* button)
@@ -28,6 +56,29 @@ void StepFive::buttonClicked (juce::Button* button)
         sendStateRequest (requestAction);
     else
         WizardScreen::buttonClicked (button);
+}
+
+void StepFive::stateEntered()
+{
+    // A device plugged in or out while another screen was shown.
+    SonavelAudioEngine::getInstance()->getDevices().refresh();
+}
+
+void StepFive::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    showDeviceNotices();
+}
+
+void StepFive::showDeviceNotices()
+{
+    auto& devices = SonavelAudioEngine::getInstance()->getDevices();
+    levelMeter->setMicrophone (devices.describe (SoundDevice::Direction::input));
+
+    if (toneFailure.isNotEmpty())
+        notes->showNotice (toneFailure);
+    else
+        notes->showNotice ((devices.getNotice (SoundDevice::Direction::output) + " "
+                            + devices.getNotice (SoundDevice::Direction::input)).trim());
 }
 
 void StepFive::clearLevelTestRunning()
@@ -42,6 +93,13 @@ void StepFive::beginLevelTest()
     noiseButton->setToggleState (true, juce::dontSendNotification);
     nextButton->setEnabled (false);
     backButton->setEnabled (false);
+
+    if (! levelMeter->isListening())
+    {
+        toneFailure.clear();
+        showDeviceNotices();
+        levelMeter->start();
+    }
 }
 
 void StepFive::endLevelTest()
@@ -50,4 +108,12 @@ void StepFive::endLevelTest()
     noiseButton->setToggleState (false, juce::dontSendNotification);
     nextButton->setEnabled (true);
     backButton->setEnabled (true);
+    levelMeter->stop();
+}
+
+void StepFive::endLevelTestWithFailure (const juce::String& sentence)
+{
+    endLevelTest();
+    toneFailure = sentence;
+    showDeviceNotices();
 }

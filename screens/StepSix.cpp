@@ -74,6 +74,13 @@ StepSix::StepSix()
                                   { Picture::openCurveButtonNormal, Picture::openCurveButtonOver, Picture::openCurveButtonDown },
                                   false, this);
 
+    // In the panel's microphone corner, under its printed caption.
+    auto& devices = SonavelAudioEngine::getInstance()->getDevices();
+    microphoneChooser = std::make_unique<DeviceChooser> (devices, SoundDevice::Direction::input, juce::String());
+    microphoneChooser->setTooltip ("Choose the microphone that measures the room...");
+    addAndMakeVisible (*microphoneChooser);
+    devices.addChangeListener (this);
+
     leftButton->setToggleState (true, juce::sendNotification);
 
     // Each strip runs under its speaker while the engine measures it.
@@ -83,6 +90,18 @@ StepSix::StepSix()
 
     graphView->setFrequencyScale ({ 20, 50, 100, 200, 500 }, 20.0f, 500.0f);
     setSize (screenWidth, screenHeight);
+}
+
+StepSix::~StepSix()
+{
+    // At shutdown the engine, and the settings with it, may already be gone.
+    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+        engine->getDevices().removeChangeListener (this);
+}
+
+void StepSix::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    notes->showNotice (SonavelAudioEngine::getInstance()->getDevices().getNotice (SoundDevice::Direction::input));
 }
 
 std::unique_ptr<juce::ImageButton> StepSix::makeSpeakerToggle (const juce::String& name, const juce::String& tooltip)
@@ -118,6 +137,7 @@ void StepSix::resized()
     notes->setBounds (132, 700, 656, 34);
     saveButton->setBounds (818, 314, 150, 34);
     openButton->setBounds (818, 388, 150, 34);
+    microphoneChooser->setBounds (71, 369, 126, 54);
 }
 
 void StepSix::buttonClicked (juce::Button* button)
@@ -138,8 +158,10 @@ void StepSix::buttonClicked (juce::Button* button)
 
 void StepSix::setControlsEnabled (bool enabled)
 {
-    for (auto* control : { measureButton.get(), nextButton.get(), backButton.get(), holdButton.get(),
-                           leftButton.get(), rightButton.get(), bothButton.get(), saveButton.get(), openButton.get() })
+    for (auto* control : std::initializer_list<juce::Component*> { measureButton.get(), nextButton.get(), backButton.get(),
+                                                                   holdButton.get(), leftButton.get(), rightButton.get(),
+                                                                   bothButton.get(), saveButton.get(), openButton.get(),
+                                                                   microphoneChooser.get() })
         control->setEnabled (enabled);
 }
 
@@ -176,7 +198,8 @@ void StepSix::endMeasurement()
     }
     else
     {
-        graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome()));
+        graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome(), engine->getLastMicrophone(),
+                                                                 engine->getLastOutput()));
         currentCurve.reset();
     }
 
@@ -406,6 +429,9 @@ juce::Image StepSix::pictureOfGraph()
 void StepSix::stateEntered()
 {
     lastMeasurementValid = false;
+
+    // A microphone plugged in or out while another screen was shown.
+    SonavelAudioEngine::getInstance()->getDevices().refresh();
 }
 
 void StepSix::stateExited()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeviceChooser.h"
 #include "GraphView.h"
 #include "KeptCurve.h"
 #include "MeasurementNotes.h"
@@ -8,10 +9,12 @@
 
 // State 6: choose a speaker, measure, compare with a held curve; Finish ends the program.
 class StepSix final : public WizardScreen,
+                      private juce::ChangeListener,
                       private juce::Timer
 {
 public:
     StepSix();
+    ~StepSix() override;
 
     void resized() override;
     void buttonClicked (juce::Button* button) override;
@@ -54,11 +57,13 @@ public:
     juce::ImageButton& getRightButton() const { return *rightButton; }
     GraphView& getGraph() const { return *graphView; }
     MeasurementNotes& getNotes() const { return *notes; }
+    DeviceChooser& getMicrophoneChooser() const { return *microphoneChooser; }
     ProgressSlider& getLeftProgress() const { return *leftProgress; }
     ProgressSlider& getBothProgress() const { return *bothProgress; }
     ProgressSlider& getRightProgress() const { return *rightProgress; }
 
 private:
+    void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void setControlsEnabled (bool enabled);
     void holdCurrentCurve();
     void chooseFileToSave();
@@ -96,4 +101,5 @@ private:
     juce::File lastFolder;
     juce::String passingNotice;
     std::unique_ptr<juce::FileChooser> chooser;
+    std::unique_ptr<DeviceChooser> microphoneChooser;
 };

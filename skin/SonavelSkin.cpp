@@ -8,9 +8,25 @@
 SonavelSkin::SonavelSkin()
 {
     setColour (juce::TooltipWindow::backgroundColourId, juce::Colour (gold).withAlpha (0.8f));
+    setColour (juce::PopupMenu::backgroundColourId, juce::Colours::white);
+    setColour (juce::PopupMenu::textColourId, juce::Colour (0xFF1E1E1E));
+    setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (gold).withAlpha (0.25f));
+    setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xFF1E1E1E));
 
     for (int i = 0; i < (int) stepImages.size(); ++i)
         stepImages[(size_t) i] = PictureCatalog::get (PictureCatalog::sliderStep (i + 1));
+}
+
+juce::Font SonavelSkin::getPopupMenuFont()
+{
+    return juce::Font (13.0f);
+}
+
+void SonavelSkin::drawPopupMenuBackground (juce::Graphics& g, int width, int height)
+{
+    g.fillAll (findColour (juce::PopupMenu::backgroundColourId));
+    g.setColour (juce::Colour (gold));
+    g.drawRect (0, 0, width, height);
 }
 
 void SonavelSkin::drawTextEditorOutline (juce::Graphics& g, int width, int height, juce::TextEditor& editor)

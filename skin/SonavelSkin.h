@@ -5,7 +5,8 @@
 #include <array>
 
 // The program's look: its own title bar and window buttons, the nine-step strip for horizontal
-// sliders, picture spinners with digit-only value boxes, gold text-editor outlines and tooltips.
+// sliders, picture spinners with digit-only value boxes, gold text-editor outlines, tooltips and
+// menus (the device choosers' lists).
 // Everything else keeps JUCE's classic light look, which the artwork is drawn to sit beside.
 class SonavelSkin final : public juce::LookAndFeel_V2
 {
@@ -29,6 +30,9 @@ public:
                                      bool drawTitleTextOnLeft) override;
 
     juce::Button* createDocumentWindowButton (int buttonType) override;
+
+    juce::Font getPopupMenuFont() override;
+    void drawPopupMenuBackground (juce::Graphics& g, int width, int height) override;
 
     void positionDocumentWindowButtons (juce::DocumentWindow& window, int titleBarX, int titleBarY,
                                         int titleBarW, int titleBarH, juce::Button* minimiseButton,

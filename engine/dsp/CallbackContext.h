@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InputLevelMeter.h"
 #include "NoiseSource.h"
 
 #include <atomic>
@@ -27,6 +28,9 @@ struct CallbackContext
 
     // Set by the worker to end the streams from inside: the next callbacks play silence and abort.
     std::atomic<bool> stopRequested { false };
+
+    // Hears every input buffer, also when nothing is captured (the level test); may be null.
+    InputLevelMeter* meter = nullptr;
 
     // Counts the callbacks of both streams so that the worker can tell a stalled stream from a slow one.
     std::atomic<int32_t> callbacksRun { 0 };

@@ -42,6 +42,11 @@ int captureCallback (const void* input, void*, unsigned long frameCount,
     if (context.stopRequested.load (std::memory_order_acquire))
         return paAbort;
 
+    const auto* samples = static_cast<const float*> (input);
+
+    if (context.meter != nullptr && samples != nullptr)
+        context.meter->addSamples (samples, frameCount);
+
     const int32_t written = context.framesCaptured.load (std::memory_order_relaxed);
     constexpr PaStreamCallbackFlags glitches = paInputUnderflow | paInputOverflow;
 
@@ -50,7 +55,6 @@ int captureCallback (const void* input, void*, unsigned long frameCount,
         context.glitchedBlocks.fetch_or (uint64_t { 1 } << (written / context.blockLength), std::memory_order_relaxed);
 
     const auto frames = static_cast<int32_t> (std::min<unsigned long> (frameCount, static_cast<unsigned long> (std::max (context.captureCapacity - written, 0))));
-    const auto* samples = static_cast<const float*> (input);
 
     for (int32_t i = 0; i < frames; ++i)
         context.captureBuffer[written + i] = samples != nullptr ? samples[i] : 0.0f;

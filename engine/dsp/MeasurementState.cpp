@@ -4,8 +4,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -74,6 +77,42 @@ bool MeasurementState::claimAudio()
     }
 
     return true;
+}
+
+std::unique_lock<std::mutex> MeasurementState::tryClaimAudio()
+{
+    return std::unique_lock<std::mutex> (audioMutex, std::try_to_lock);
+}
+
+PaError MeasurementState::initialisePortAudioQuietly()
+{
+    // PortAudio's scan of every ALSA and JACK device complains on standard error about each
+    // device it cannot open, at every run; those lines tell the person measuring nothing.
+    std::fflush (stderr);
+    const int savedError = dup (STDERR_FILENO);
+    const int nowhere = open ("/dev/null", O_WRONLY | O_CLOEXEC);
+
+    if (savedError >= 0 && nowhere >= 0)
+        dup2 (nowhere, STDERR_FILENO);
+
+    const PaError result = Pa_Initialize();
+
+    if (savedError >= 0 && nowhere >= 0)
+        dup2 (savedError, STDERR_FILENO);
+
+    if (nowhere >= 0)
+        close (nowhere);
+
+    if (savedError >= 0)
+        close (savedError);
+
+    return result;
+}
+
+void MeasurementState::setInputMeter (std::shared_ptr<InputLevelMeter> meter)
+{
+    callbackContext.meter = meter.get();
+    callbackSide->meter = std::move (meter);
 }
 
 bool MeasurementState::allocateCaptureBuffers (int32_t captureBlocks)

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "AudioRoute.h"
 #include "CallbackContext.h"
 #include "DftAnalyzer.h"
+#include "InputLevelMeter.h"
 #include "MeasurementOutcome.h"
 #include "NoiseSource.h"
 #include "SpectrumArray.h"
 
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 // The working structure of one measurement run, owned by the thread that calls runMeasurement.
 // Destroying it releases everything the run allocated and terminates PortAudio.
@@ -28,6 +32,12 @@ public:
     // Pa_Terminate. Waits for a run of another state to end; false if shouldExit asks to give up first.
     bool claimAudio();
     bool hasAudioClaim() const { return audioClaim.owns_lock(); }
+
+    // The claim for a look at PortAudio's devices between runs; not held if a run holds it now.
+    static std::unique_lock<std::mutex> tryClaimAudio();
+
+    // Pa_Initialize without the complaints of its device scan on standard error.
+    static PaError initialisePortAudioQuietly();
 
     // The capture buffer (captureBlocks whole blocks), the played block and the band spectrum of
     // the last block looked at: allocated per run, released as the run returns.
@@ -46,6 +56,9 @@ public:
     // True once streams had to be given up: the audio system cannot be used until a restart.
     static bool isAudioGivenUp();
 
+    // The capture callback also feeds this meter, if any (e.g. the level test's).
+    void setInputMeter (std::shared_ptr<InputLevelMeter> meter);
+
     int32_t channelSelector = 0;
     int32_t sampleRate = 44100;
     int32_t durationMs = 0;
@@ -56,6 +69,7 @@ private:
     {
         CallbackContext context;
         NoiseSource noise;
+        std::shared_ptr<InputLevelMeter> meter;
     };
 
     std::unique_ptr<CallbackSide> callbackSide = std::make_unique<CallbackSide>();
@@ -72,6 +86,16 @@ public:
     PaStreamParameters inputParameters {};
     PaStream* outputStream = nullptr;
     PaStream* inputStream = nullptr;
+
+    // Where the streams go; the system's defaults unless the caller chose otherwise.
+    AudioRoute outputRoute;
+    AudioRoute inputRoute;
+
+    // The ALSA device names and PortAudio's view of them, for routes through a sound server.
+    std::string outputDeviceString;
+    std::string inputDeviceString;
+    PaAlsaStreamInfo outputRouteInfo {};
+    PaAlsaStreamInfo inputRouteInfo {};
     NoiseSource& noiseSource = callbackSide->noise;
     DftAnalyzer dft;
     SpectrumArray raw;       // the block being looked at
@@ -100,6 +124,12 @@ public:
 
     // Whether any whole block held a sample that was not exactly zero.
     bool heardAnything = false;
+
+    // Set when the microphone was found silent before any noise played: nothing to retry.
+    bool silentBeforeNoise = false;
+
+    // A level test whose microphone could not be opened still plays; why it has no meter.
+    const char* meterError = nullptr;
 
     // The largest magnitude of a microphone sample in the kept blocks.
     float keptPeak = 0.0f;

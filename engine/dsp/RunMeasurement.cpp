@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <string>
 
 namespace
 {
@@ -59,57 +58,119 @@ namespace
         return error == paDeviceUnavailable ? MeasurementOutcome::devicesBusy : MeasurementOutcome::noAudioDevice;
     }
 
-    // PortAudio's scan of every ALSA and JACK device complains on standard error about each
-    // device it cannot open, at every run; those lines tell the person measuring nothing.
-    PaError initialiseQuietly()
-    {
-        std::fflush (stderr);
-        const int savedError = dup (STDERR_FILENO);
-        const int nowhere = open ("/dev/null", O_WRONLY | O_CLOEXEC);
-
-        if (savedError >= 0 && nowhere >= 0)
-            dup2 (nowhere, STDERR_FILENO);
-
-        const PaError result = Pa_Initialize();
-
-        if (savedError >= 0 && nowhere >= 0)
-            dup2 (savedError, STDERR_FILENO);
-
-        if (nowhere >= 0)
-            close (nowhere);
-
-        if (savedError >= 0)
-            close (savedError);
-
-        return result;
-    }
-
-    bool fillStreamParameters (MeasurementState& state, bool levelOnly)
-    {
-        const PaDeviceIndex outputDevice = Pa_GetDefaultOutputDevice();
-        const PaDeviceInfo* outputInfo = Pa_GetDeviceInfo (outputDevice);
-
-        if (outputInfo == nullptr)
-            return false;
-
-        state.outputParameters = { outputDevice, 2, paFloat32, std::max (outputInfo->defaultLowOutputLatency, streamLatencySeconds), nullptr };
-
-        if (levelOnly)
-            return true;
-
-        const PaDeviceIndex inputDevice = Pa_GetDefaultInputDevice();
-        const PaDeviceInfo* inputInfo = Pa_GetDeviceInfo (inputDevice);
-
-        if (inputInfo == nullptr)
-            return false;
-
-        state.inputParameters = { inputDevice, 1, paFloat32, std::max (inputInfo->defaultLowInputLatency, streamLatencySeconds), nullptr };
-        return true;
-    }
-
     bool asksToExit (const MeasurementState& state)
     {
         return state.shouldExit && state.shouldExit();
+    }
+
+    // ALSA's argument syntax: the name in double quotes, with quotes and backslashes escaped.
+    std::string quotedForAlsa (const std::string& name)
+    {
+        std::string quoted = "\"";
+
+        for (const char c : name)
+        {
+            if (c == '"' || c == '\\')
+                quoted += '\\';
+
+            quoted += c;
+        }
+
+        return quoted + "\"";
+    }
+
+    PaDeviceIndex portAudioDeviceNamed (const std::string& name, bool input)
+    {
+        for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i)
+        {
+            const PaDeviceInfo* info = Pa_GetDeviceInfo (i);
+
+            if (info != nullptr && info->name != nullptr && name == info->name
+                && (input ? info->maxInputChannels >= 1 : info->maxOutputChannels >= 2))
+                return i;
+        }
+
+        return paNoDevice;
+    }
+
+    // The parameters of one direction's stream, by its route. Through a sound server the stream
+    // opens ALSA's pulse plugin with the server's device as its argument.
+    MeasurementOutcome fillParameters (const AudioRoute& route, bool input, PaStreamParameters& parameters,
+                                       std::string& deviceString, PaAlsaStreamInfo& routeInfo)
+    {
+        const int channels = input ? 1 : 2;
+
+        if (route.via == AudioRoute::Via::soundServer)
+        {
+            if (Pa_HostApiTypeIdToHostApiIndex (paALSA) < 0)
+                return MeasurementOutcome::noAudioDevice;
+
+            deviceString = "pulse:DEVICE=" + quotedForAlsa (route.device);
+            PaAlsa_InitializeStreamInfo (&routeInfo);
+            routeInfo.deviceString = deviceString.c_str();
+            parameters = { paUseHostApiSpecificDeviceSpecification, channels, paFloat32, streamLatencySeconds, &routeInfo };
+            return MeasurementOutcome::ok;
+        }
+
+        const PaDeviceIndex device = route.via == AudioRoute::Via::portAudio ? portAudioDeviceNamed (route.device, input)
+                                     : input                              ? Pa_GetDefaultInputDevice()
+                                                                          : Pa_GetDefaultOutputDevice();
+        const PaDeviceInfo* info = Pa_GetDeviceInfo (device);
+
+        if (info == nullptr)
+            return route.via == AudioRoute::Via::systemDefault ? MeasurementOutcome::noAudioDevice
+                   : input                                  ? MeasurementOutcome::inputMissing
+                                                            : MeasurementOutcome::outputMissing;
+
+        const double latency = input ? info->defaultLowInputLatency : info->defaultLowOutputLatency;
+        parameters = { device, channels, paFloat32, std::max (latency, streamLatencySeconds), nullptr };
+        return MeasurementOutcome::ok;
+    }
+
+    const char* textOf (MeasurementOutcome missing)
+    {
+        switch (missing)
+        {
+            case MeasurementOutcome::inputMissing: return "the chosen audio input is not connected";
+            case MeasurementOutcome::outputMissing: return "the chosen audio output is not connected";
+            default: return "no default audio input or output device";
+        }
+    }
+
+    // A microphone's own noise lies far above this; only a muted, unplugged or virtual input is
+    // this quiet. The mean power over everything heard before the noise starts.
+    constexpr double silentBelowDbfs = -130.0;
+    constexpr int32_t listenBeforeNoiseMs = 500;
+    constexpr int32_t listenStepMs = 10;
+
+    // Listens to the input, which has just started, before any noise plays: true once it has
+    // heard half a second of silence; false as soon as it hears anything (or hears nothing at
+    // all for long, which the stall check will judge).
+    bool inputIsSilent (MeasurementState& state)
+    {
+        const auto& context = state.callbackContext;
+        const int32_t listenFrames = state.sampleRate * listenBeforeNoiseMs / 1000;
+        const double silentPower = std::pow (10.0, silentBelowDbfs / 10.0);
+        double sumOfSquares = 0.0;
+        int32_t looked = 0;
+
+        for (int32_t waited = 0; waited < stallLimitMs && ! asksToExit (state); waited += listenStepMs)
+        {
+            const int32_t captured = std::min (context.framesCaptured.load (std::memory_order_acquire), listenFrames);
+
+            for (; looked < captured; ++looked)
+                sumOfSquares += static_cast<double> (state.captureBuffer[looked]) * state.captureBuffer[looked];
+
+            if (looked > 0 && sumOfSquares / looked >= silentPower)
+                return false;
+
+            if (looked >= listenFrames)
+                return true;
+
+            Pa_Sleep (listenStepMs);
+        }
+
+        return false;
     }
 
     bool anyStreamActive (const MeasurementState& state)
@@ -315,6 +376,8 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.glitchedBuffersSkipped = 0;
     state.unsteadyBlocksPending = 0;
     state.heardAnything = false;
+    state.silentBeforeNoise = false;
+    state.meterError = nullptr;
 
     if (MeasurementState::isAudioGivenUp())
         return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
@@ -328,15 +391,26 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     }
 
     Pa_Terminate();
-    const PaError initError = initialiseQuietly();
+    const PaError initError = MeasurementState::initialisePortAudioQuietly();
 
     if (initError != paNoError)
         return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (initError));
 
     state.portAudioInitialised = true;
 
-    if (! fillStreamParameters (state, levelOnly))
-        return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, "no default audio input or output device");
+    // The level test listens only for the meter, and plays on without it.
+    const bool listens = ! levelOnly || state.callbackContext.meter != nullptr;
+    const auto outputFound = fillParameters (state.outputRoute, false, state.outputParameters,
+                                             state.outputDeviceString, state.outputRouteInfo);
+    const auto inputFound = listens ? fillParameters (state.inputRoute, true, state.inputParameters,
+                                                      state.inputDeviceString, state.inputRouteInfo)
+                                    : MeasurementOutcome::ok;
+
+    if (outputFound != MeasurementOutcome::ok)
+        return finish (state, statusAudioError, outputFound, textOf (outputFound));
+
+    if (inputFound != MeasurementOutcome::ok && ! levelOnly)
+        return finish (state, statusAudioError, inputFound, textOf (inputFound));
 
     const int32_t captureBlocks = (noiseFrames + measurementSampleRate * captureMarginMs / 1000) / state.blockLength + 1;
 
@@ -355,14 +429,26 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
 
     // A stream that failed to open is no stream; one that did is closed on the way out.
     if (openError != paNoError)
+    {
         state.outputStream = nullptr;
-    else if (! levelOnly
-             && (openError = Pa_OpenStream (&state.inputStream, &state.inputParameters, nullptr, sampleRate,
-                                            hostFramesPerBuffer, paClipOff, captureCallback, &context)) != paNoError)
+        return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
+    }
+
+    if (listens && inputFound == MeasurementOutcome::ok
+        && (openError = Pa_OpenStream (&state.inputStream, &state.inputParameters, nullptr, sampleRate,
+                                       hostFramesPerBuffer, paClipOff, captureCallback, &context)) != paNoError)
+    {
         state.inputStream = nullptr;
 
-    if (openError != paNoError)
-        return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
+        if (! levelOnly)
+            return finish (state, statusAudioError, outcomeOfStartError (openError), Pa_GetErrorText (openError));
+
+        state.meterError = Pa_GetErrorText (openError);
+    }
+    else if (inputFound != MeasurementOutcome::ok)
+    {
+        state.meterError = textOf (inputFound);
+    }
 
     state.noiseSource.prepare (channelSelector);
 
@@ -374,8 +460,21 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     // The input first, so that it already listens when the noise arrives.
     PaError startError = state.inputStream != nullptr ? Pa_StartStream (state.inputStream) : paNoError;
 
-    if (startError == paNoError)
-        startError = Pa_StartStream (state.outputStream);
+    if (startError != paNoError && ! levelOnly)
+        return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
+
+    if (startError != paNoError)
+        state.meterError = Pa_GetErrorText (startError);
+
+    // A microphone that hears nothing at all is not worth five seconds of noise.
+    if (! levelOnly && inputIsSilent (state))
+    {
+        state.silentBeforeNoise = true;
+        endStreamsFromCallbacks (state);
+        return finish (state, statusFailed, MeasurementOutcome::silence, "the microphone heard nothing, not even its own noise");
+    }
+
+    startError = Pa_StartStream (state.outputStream);
 
     if (startError != paNoError)
         return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
@@ -390,7 +489,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
 
     while ((active = Pa_IsStreamActive (state.outputStream)) == 1)
     {
-        if (state.inputStream != nullptr && (active = Pa_IsStreamActive (state.inputStream)) != 1)
+        if (! levelOnly && (active = Pa_IsStreamActive (state.inputStream)) != 1)
         {
             active = active < 0 ? active : paInternalError;
             break;

@@ -6,12 +6,14 @@
 #include <cstdint>
 
 // Plays white noise for durationMs on the channels of channelSelector (1 left, 2 right, 3 both)
-// and records the microphone, through one output and one input stream on the default devices.
-// A measurement draws one block of noise and plays it over and over; every block of the
-// recording that repeats the one before it (the room heard in steady state) is kept, and after
-// the streams have closed the response is written to result (16384 values, dB / 20) and the
-// recommended rear-panel setting to the three integer outputs (frequency, Q, depth). levelOnly
-// plays fresh noise and records nothing. Blocks until the noise has played; returns a
+// and records the microphone, through one output and one input stream on the devices of the
+// state's routes. A measurement listens first and fails as silence, before any noise plays, when
+// the microphone hears nothing at all. It draws one block of noise and plays it over and over;
+// every block of the recording that repeats the one before it (the room heard in steady state)
+// is kept, and after the streams have closed the response is written to result (16384 values,
+// dB / 20) and the recommended rear-panel setting to the three integer outputs (frequency, Q,
+// depth). levelOnly plays fresh noise and records nothing; the microphone then only feeds the
+// state's input meter, if it has one. Blocks until the noise has played; returns a
 // MeasurementStatus. result and the outputs are written only when the status is statusOk and
 // levelOnly is false.
 int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t channelSelector, float* result,

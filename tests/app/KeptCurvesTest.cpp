@@ -102,6 +102,14 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         { { "--save", "x.txt" }, Task::wrongUsage, -1, "x.txt" },
         { { "--version=2" }, Task::wrongUsage, -1, "" },
         { { "--list" }, Task::wrongUsage, -1, "" },
+        { { "--list-devices" }, Task::listDevices, -1, "" },
+        { { "--version", "--list-devices" }, Task::listDevices, -1, "" },
+        { { "--measure", "left", "--input", "USB mic", "--output=room" }, Task::measure, 0, "" },
+        { { "--input", "USB mic" }, Task::wrongUsage, -1, "" },
+        { { "--output", "room", "--list-devices" }, Task::wrongUsage, -1, "" },
+        { { "--list-devices", "--measure", "left" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--input" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--output=" }, Task::wrongUsage, -1, "" },
         { { "left" }, Task::wrongUsage, -1, "" },
     };
 
@@ -119,19 +127,49 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         }
     }
 
+    const auto devices = CommandLine::parse ({ "--measure", "both", "--input=USB mic", "--output", "room" });
+    EXPECT_EQ (devices.input, "USB mic");
+    EXPECT_EQ (devices.output, "room");
+
     // Each kind of failure its own status, none of them success or the usage status.
     std::set<int> statuses;
     for (auto outcome : { MeasurementOutcome::noAudioDevice, MeasurementOutcome::devicesBusy, MeasurementOutcome::audioGivenUp,
                           MeasurementOutcome::streamStopped, MeasurementOutcome::silence, MeasurementOutcome::unsteady,
-                          MeasurementOutcome::outOfMemory })
+                          MeasurementOutcome::outOfMemory, MeasurementOutcome::inputMissing })
         statuses.insert (ConsoleMeasurement::statusFor (outcome));
     statuses.insert (ConsoleMeasurement::statusNotSaved);
-    EXPECT_EQ (statuses.size(), 8u);
+    EXPECT_EQ (statuses.size(), 9u);
+    EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::outputMissing), ConsoleMeasurement::statusFor (MeasurementOutcome::inputMissing));
     EXPECT_EQ (statuses.count (0) + statuses.count (CommandLine::statusWrongUsage) + statuses.count (CommandLine::statusStopped), 0u);
     EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::ok), 0);
 
     for (const auto status : statuses)
         EXPECT_TRUE (CommandLine::help().contains ("\n  " + juce::String (status).paddedRight (' ', 2) + " ")) << status << " is documented";
+}
+
+TEST (CommandLine, ListsTheDevicesANameOrDescriptionChoosesWithTheDefaultStarred)
+{
+    using Direction = SoundDevice::Direction;
+    const SoundDeviceList server (SoundDeviceList::Source::soundServer,
+                                  { { "webcam_mic", "HD Webcam Microphone", Direction::input, true, false },
+                                    { "room_mic", "Measurement microphone", Direction::input, false, false },
+                                    { "room_air.monitor", "Monitor of Room", Direction::input, false, true },
+                                    { "room", "Speakers", Direction::output, true, false } });
+    EXPECT_EQ (CommandLine::deviceListText (server), "Inputs (--input NAME, or the description):\n"
+                                                     "* webcam_mic  HD Webcam Microphone\n"
+                                                     "  room_mic    Measurement microphone\n"
+                                                     "Outputs (--output NAME, or the description):\n"
+                                                     "* room        Speakers\n"
+                                                     "* the system's default\n");
+
+    // PortAudio's devices have only their names; none at all is said.
+    const SoundDeviceList portAudio (SoundDeviceList::Source::portAudio, { { "pulse", "pulse", Direction::input, false, false } });
+    EXPECT_EQ (CommandLine::deviceListText (portAudio), "Inputs (--input NAME, or the description):\n"
+                                                        "  pulse\n"
+                                                        "Outputs (--output NAME, or the description):\n"
+                                                        "  (none)\n"
+                                                        "* the system's default\n");
+    EXPECT_TRUE (CommandLine::deviceListText ({}).startsWith ("No sound server answered"));
 }
 
 TEST_F (KeptCurves, StepSixShowsWhatWasKeptAndKeepsWhatChanges)

@@ -5,6 +5,7 @@
 #include "MessagePump.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelStateMachine.h"
+#include "StepFive.h"
 #include "StepSix.h"
 #include "VirtualRoom.h"
 
@@ -237,7 +238,8 @@ TEST_F (StepSixInARoom, AMicrophoneThatRecordsSilenceIsNamedAsTheCause)
 
     EXPECT_FALSE (stepSix().isLastMeasurementValid());
     EXPECT_EQ (countPixels (render (graph()), isBlue), 0);
-    EXPECT_EQ (graph().getNotice(), MeasurementNotes::failureSentence (MeasurementOutcome::silence));
+    EXPECT_EQ (graph().getNotice(), MeasurementNotes::failureSentence (MeasurementOutcome::silence,
+                                                                       SonavelAudioEngine::getInstance()->getLastMicrophone()));
     EXPECT_TRUE (stepSix().getNotes().getSuggestionText().isEmpty());
 
     // The next measurement starts afresh: no old sentence over its curve.
@@ -246,18 +248,68 @@ TEST_F (StepSixInARoom, AMicrophoneThatRecordsSilenceIsNamedAsTheCause)
     ASSERT_TRUE (pumpMessagesUntil ([&] { return findButton (stepSix(), "Measure")->isEnabled(); }, 30000));
 }
 
+TEST_F (StepSixInARoom, TheMicrophoneChosenOnStepFiveIsStepSixsAndTheSilentDefaultIsNamedWhenItFails)
+{
+    VirtualRoom room ("--webcam-mic");
+    ASSERT_TRUE (room.isRunning());
+
+    while (wizard.getCurrentState() < 5)
+        wizard.requestStateChange (requestNext);
+
+    auto& devices = SonavelAudioEngine::getInstance()->getDevices();
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return devices.hasList(); }, 10000)) << "entering step five lists the devices";
+
+    auto& onStepFive = wizard.getStepFive().getMicrophoneChooser();
+    EXPECT_EQ (onStepFive.getDeviceText(), "HD Webcam Microphone");
+    EXPECT_TRUE (onStepFive.showsSystemDefault());
+
+    auto menu = onStepFive.makeMenu();
+    juce::StringArray items;
+
+    for (juce::PopupMenu::MenuItemIterator item (menu); item.next();)
+        if (! item.getItem().isSeparator)
+            items.add (item.getItem().text + (item.getItem().isTicked ? " (ticked)" : ""));
+
+    EXPECT_EQ (items.joinIntoString ("|"), "System default: HD Webcam Microphone (ticked)|HD Webcam Microphone|Measurement microphone");
+    onStepFive.pick (3);
+    EXPECT_EQ (wizard.getStepFive().getLevelMeter().getVerdict(), "Shows the microphone's level while TEST TONE plays.");
+
+    walkToStepSix();
+    auto& onStepSix = stepSix().getMicrophoneChooser();
+    EXPECT_EQ (onStepSix.getDeviceText(), "Measurement microphone");
+    EXPECT_FALSE (onStepSix.showsSystemDefault());
+    EXPECT_EQ (devices.routeFor (SoundDevice::Direction::input), (AudioRoute { AudioRoute::Via::soundServer, "room_mic" }));
+
+    // Back to the system's default, which hears nothing: the sentence names it.
+    onStepSix.makeMenu();
+    onStepSix.pick (1);
+    EXPECT_TRUE (onStepSix.showsSystemDefault());
+    measure();
+    EXPECT_FALSE (stepSix().isLastMeasurementValid());
+    EXPECT_TRUE (graph().getNotice().startsWith (juce::String::fromUTF8 ("The microphone \xe2\x80\x9cHD Webcam Microphone\xe2\x80\x9d recorded silence")))
+        << graph().getNotice();
+}
+
 TEST (MeasurementNotes, EveryFailureHasASentenceOfItsOwnAndSuccessOrAStopNone)
 {
     const MeasurementOutcome failures[] = { MeasurementOutcome::noAudioDevice, MeasurementOutcome::audioGivenUp,
                                             MeasurementOutcome::streamStopped, MeasurementOutcome::silence,
-                                            MeasurementOutcome::unsteady, MeasurementOutcome::outOfMemory };
+                                            MeasurementOutcome::unsteady, MeasurementOutcome::outOfMemory,
+                                            MeasurementOutcome::inputMissing, MeasurementOutcome::outputMissing };
     juce::StringArray sentences;
 
     for (auto outcome : failures)
-        sentences.addIfNotAlreadyThere (MeasurementNotes::failureSentence (outcome));
+        sentences.addIfNotAlreadyThere (MeasurementNotes::failureSentence (outcome, "Mic", "Out"));
 
-    EXPECT_EQ (sentences.size(), 6);
+    EXPECT_EQ (sentences.size(), (int) std::size (failures));
     EXPECT_FALSE (sentences.contains ({}));
+
+    // The program chooses its devices itself: no sentence sends the person to the system's defaults.
+    for (const auto& sentence : sentences)
+        EXPECT_FALSE (sentence.contains ("default")) << sentence;
+
+    EXPECT_TRUE (MeasurementNotes::failureSentence (MeasurementOutcome::inputMissing, "Mic", "Out").contains ("Mic"));
+    EXPECT_TRUE (MeasurementNotes::failureSentence (MeasurementOutcome::outputMissing, "Mic", "Out").contains ("Out"));
     EXPECT_TRUE (MeasurementNotes::failureSentence (MeasurementOutcome::audioGivenUp).contains ("restart"));
 
     for (auto quiet : { MeasurementOutcome::none, MeasurementOutcome::ok, MeasurementOutcome::stopped })

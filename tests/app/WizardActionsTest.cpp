@@ -11,14 +11,13 @@
 
 namespace
 {
-    // The wizard's level test and measurement against the real engine. With no sound server every
-    // test the engine starts fails at once, so passes and measurements end within moments.
-    class WizardActions : public testing::Test
+    // The wizard's level test and measurement against the real engine.
+    class WizardActionsBase : public testing::Test
     {
     protected:
-        WizardActions() { SonavelAudioEngine::getInstance()->addActionListener (&engineMessages); }
+        WizardActionsBase() { SonavelAudioEngine::getInstance()->addActionListener (&engineMessages); }
 
-        ~WizardActions() override
+        ~WizardActionsBase() override
         {
             SonavelAudioEngine::getInstance()->removeActionListener (&engineMessages);
             SonavelAudioEngine::deleteInstance();
@@ -42,16 +41,27 @@ namespace
 
         bool waitForMessages (const juce::String& message, int count)
         {
-            return pumpMessagesUntil ([&] { return engineMessages.count (message) >= count; }, 10000);
+            return pumpMessagesUntil ([&] { return engineMessages.count (message) >= count; }, 60000);
         }
 
-        VirtualRoom::NoServer noServer;
         SonavelStateMachine wizard;
         ActionRecorder engineMessages;
     };
+
+    // With no sound server every test the engine starts fails at once.
+    class WizardActions : public WizardActionsBase
+    {
+        VirtualRoom::NoServer noServer;
+    };
+
+    // Passes of the test tone play, a few seconds each.
+    class WizardActionsInARoom : public WizardActionsBase
+    {
+        VirtualRoom room;
+    };
 }
 
-TEST_F (WizardActions, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNextAndBackUntilTheLastEnds)
+TEST_F (WizardActionsInARoom, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNextAndBackUntilTheLastEnds)
 {
     walkTo (5);
     auto& stepFive = wizard.getStepFive();
@@ -69,6 +79,13 @@ TEST_F (WizardActions, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNextAndBack
     EXPECT_TRUE (stepFive.isLevelTestRunning());
     EXPECT_FALSE (button ("Next").isEnabled());
 
+    // Meanwhile the meter reads the room's microphone, which the room keeps in the gold range.
+    auto& meter = stepFive.getLevelMeter();
+    EXPECT_TRUE (meter.isListening());
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return meter.getVerdict().startsWith ("Good:"); }, 10000)) << meter.getVerdict();
+    EXPECT_GT (meter.getShownDb(), MicrophoneLevelMeter::goodFromDb);
+    EXPECT_LT (meter.getShownDb(), MicrophoneLevelMeter::goodToDb);
+
     // Next and Back do nothing while they are locked; the toggle still works.
     button ("Next").triggerClick();
     pumpMessages (10);
@@ -85,9 +102,10 @@ TEST_F (WizardActions, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNextAndBack
     EXPECT_FALSE (runningAfterClick);
     EXPECT_FALSE (nextEnabledAfterClick) << "the pass that plays runs to its end first";
 
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return button ("Next").isEnabled(); }, 10000));
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return button ("Next").isEnabled(); }, 60000));
     EXPECT_TRUE (button ("Back").isEnabled());
     EXPECT_FALSE (toggle.getToggleState());
+    EXPECT_FALSE (meter.isListening()) << "no timer runs while the tone is off";
 
     const int passes = engineMessages.count ("MEASURING OUTPUT LEVEL...");
     pumpMessages (400);
@@ -95,7 +113,7 @@ TEST_F (WizardActions, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNextAndBack
     EXPECT_EQ (engineMessages.count ("finishMeasure"), passes);
 }
 
-TEST_F (WizardActions, SwitchingTheToneBackOnBeforeThePassEndsKeepsTheLoopGoing)
+TEST_F (WizardActionsInARoom, SwitchingTheToneBackOnBeforeThePassEndsKeepsTheLoopGoing)
 {
     walkTo (5);
     auto& stepFive = wizard.getStepFive();
@@ -113,7 +131,29 @@ TEST_F (WizardActions, SwitchingTheToneBackOnBeforeThePassEndsKeepsTheLoopGoing)
     EXPECT_FALSE (button ("Next").isEnabled());
 
     toggle.triggerClick();
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return button ("Next").isEnabled(); }, 10000));
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return button ("Next").isEnabled(); }, 60000));
+}
+
+TEST_F (WizardActions, APassThatCannotPlayEndsThePassesAndStepFiveSaysWhy)
+{
+    walkTo (5);
+    auto& stepFive = wizard.getStepFive();
+    auto& toggle = stepFive.getNoiseButton();
+
+    toggle.triggerClick();
+    ASSERT_TRUE (waitForMessages ("finishMeasure", 1));
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return button ("Next").isEnabled(); }));
+    EXPECT_FALSE (stepFive.isLevelTestRunning());
+    EXPECT_FALSE (toggle.getToggleState());
+    EXPECT_FALSE (stepFive.getLevelMeter().isListening()) << "no timer runs while the tone is off";
+    EXPECT_EQ (stepFive.getNotes().getNoticeText(), MeasurementNotes::toneFailureSentence (MeasurementOutcome::noAudioDevice));
+
+    pumpMessages (300);
+    EXPECT_EQ (engineMessages.count ("MEASURING OUTPUT LEVEL..."), 1) << "no pass follows a failed one";
+
+    // Opening a device list lists the devices afresh; the sentence stays until TEST TONE is pressed.
+    SonavelAudioEngine::getInstance()->getDevices().setList ({ SoundDeviceList::Source::portAudio, {} });
+    EXPECT_EQ (stepFive.getNotes().getNoticeText(), MeasurementNotes::toneFailureSentence (MeasurementOutcome::noAudioDevice));
 }
 
 TEST_F (WizardActions, MeasureStartsTheEngineForTheChosenSpeakerAndLocksAllButTheCalculator)

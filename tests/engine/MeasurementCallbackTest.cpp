@@ -226,3 +226,39 @@ TEST (NoiseSource, SpansTheWholeRangeOfRandUniformly)
     EXPECT_GT (highest, 0.999f);
     EXPECT_NEAR (sum / samples, 0.0, 0.01);
 }
+
+TEST (MeasurementCallback, FeedsTheMeterEveryInputBufferAlsoWhenNothingIsCapturedAndLatchesAClip)
+{
+    // The level test captures nothing (no capacity) but its meter hears every buffer.
+    CallbackRig rig (3, 100000, 0);
+    InputLevelMeter meter;
+    rig.context.meter = &meter;
+
+    EXPECT_LT (meter.takePeak(), 0.0f) << "nothing heard yet";
+    rig.record();
+    EXPECT_EQ (rig.context.framesCaptured.load(), 0);
+    EXPECT_FLOAT_EQ (meter.takePeak(), rig.input.back()) << "the loudest sample of the buffer";
+    EXPECT_LT (meter.takePeak(), 0.0f) << "each look takes what came since the last";
+
+    // Between two looks the loudest of several buffers counts, a quiet one after it too.
+    rig.input.assign (bufferFrames, 0.0f);
+    rig.input[7] = -0.5f;
+    rig.record();
+    rig.input[7] = 0.25f;
+    rig.record();
+    EXPECT_FLOAT_EQ (meter.takePeak(), 0.5f);
+    EXPECT_FALSE (meter.hasClipped());
+
+    rig.input.assign (bufferFrames, 0.0f);
+    rig.record();
+    EXPECT_EQ (meter.takePeak(), 0.0f) << "silence is a level, not nothing";
+
+    rig.input[3] = 32767.0f / 32768.0f;
+    rig.record();
+    rig.input[3] = 0.0f;
+    rig.record();
+    EXPECT_TRUE (meter.hasClipped()) << "a 16-bit converter's largest code is full scale";
+    meter.reset();
+    EXPECT_FALSE (meter.hasClipped());
+    EXPECT_LT (meter.takePeak(), 0.0f);
+}

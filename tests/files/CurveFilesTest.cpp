@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 #include "CurveText.h"
+#include "DeviceChoice.h"
 #include "KeptState.h"
 
 #include <gtest/gtest.h>
@@ -264,4 +265,36 @@ TEST (KeptState, KeepsBothCurvesExactlyAndCallsAnythingElseDamaged)
     EXPECT_EQ (aside, folder.file ("state.damaged.txt"));
     EXPECT_FALSE (fs::exists (path));
     EXPECT_TRUE (fs::exists (aside));
+}
+
+TEST (DeviceChoice, KeepsItsPicksAcrossAWriteAndAReadAndSkipsWhatItDoesNotUnderstand)
+{
+    DeviceChoice choice;
+    choice.input = { AudioRoute::Via::soundServer, "alsa_input.usb-mic", "USB\tmeasurement\nmicrophone" };
+    choice.output = { AudioRoute::Via::portAudio, "HDA Intel PCH: ALC892 Analog (hw:0,0)", "HDA Intel PCH: ALC892 Analog (hw:0,0)" };
+
+    TemporaryFolder folder;
+    const auto path = folder.file ("KORVEN Sonavel devices.txt");
+    ASSERT_TRUE (choice.save (path));
+    EXPECT_EQ (folder.count(), 1u) << "no temporary file is left behind";
+
+    const auto read = DeviceChoice::load (path);
+    EXPECT_EQ (read.input, choice.input);
+    EXPECT_EQ (read.input.description, "USB measurement microphone") << "a tab or a line end would break the line apart";
+    EXPECT_EQ (read.output, choice.output);
+    EXPECT_EQ (read.output.route(), (AudioRoute { AudioRoute::Via::portAudio, "HDA Intel PCH: ALC892 Analog (hw:0,0)" }));
+
+    // A file that is not ours, or half of one: what is understood is kept, the rest is the default.
+    const auto mixed = DeviceChoice::parse ("input\tbluetooth\theadset\tHeadset\r\n"
+                                            "output\tserver\t\tNo name\r\n"
+                                            "output\tserver\tusb_out\tUSB Audio\r\n"
+                                            "volume\tserver\tx\ty\n"
+                                            "input\tserver\tonly three fields\n");
+    EXPECT_TRUE (mixed.input.isSystemDefault());
+    EXPECT_EQ (mixed.input.route(), AudioRoute());
+    EXPECT_EQ (mixed.output, (DeviceChoice::Pick { AudioRoute::Via::soundServer, "usb_out", "USB Audio" }));
+    EXPECT_EQ (mixed.output.description, "USB Audio") << "a Windows line end is not part of it";
+
+    EXPECT_TRUE (DeviceChoice::load (folder.file ("none.txt")).output.isSystemDefault()) << "no file: the defaults";
+    EXPECT_FALSE (choice.save (folder.file ("no such folder/devices.txt")));
 }

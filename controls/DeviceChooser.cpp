@@ -1,0 +1,220 @@
+#include "DeviceChooser.h"
+
+namespace
+{
+    const juce::Colour gold (0xFFB8955B);
+    const juce::Colour captionGold (0xFFB5985A);
+    const juce::Colour ink (0xFF1E1E1E);
+    const juce::Colour grey (0xFF5A5A5A);
+    const juce::Colour paper (0xFFFFFFFF);
+    const juce::Colour hoverPaper (0xFFF6EFE2);
+
+    constexpr int captionWidth = 96;
+    constexpr int arrowWidth = 18;
+
+    // A sound server normally answers within milliseconds; one that does not gets the last list.
+    constexpr int menuWaitMs = 1000;
+
+    juce::String fromUtf8 (const std::string& text) { return juce::String::fromUTF8 (text.c_str()); }
+}
+
+DeviceChooser::DeviceChooser (SoundDeviceSettings& deviceSettings, SoundDevice::Direction chooserDirection,
+                              const juce::String& captionText)
+    : settings (&deviceSettings),
+      direction (chooserDirection),
+      caption (captionText)
+{
+    setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    settings->addChangeListener (this);
+}
+
+DeviceChooser::~DeviceChooser()
+{
+    if (settings != nullptr)
+        settings->removeChangeListener (this);
+}
+
+juce::String DeviceChooser::getDeviceText() const
+{
+    if (settings == nullptr)
+        return {};
+
+    const auto description = settings->describe (direction);
+
+    if (description.isNotEmpty())
+        return description;
+
+    return showsSystemDefault() ? juce::String ("System default") : juce::String();
+}
+
+bool DeviceChooser::showsSystemDefault() const
+{
+    return settings == nullptr || settings->pickInUse (direction).isSystemDefault();
+}
+
+juce::Rectangle<int> DeviceChooser::boxArea() const
+{
+    auto area = getLocalBounds();
+
+    if (caption.isNotEmpty())
+        area.removeFromLeft (captionWidth);
+
+    return area;
+}
+
+void DeviceChooser::paint (juce::Graphics& g)
+{
+    if (caption.isNotEmpty())
+    {
+        juce::Font font (11.0f, juce::Font::bold);
+        font.setExtraKerningFactor (0.09f);
+        g.setFont (font);
+        g.setColour (captionGold);
+        g.drawText (caption, 0, 0, captionWidth, getHeight(), juce::Justification::centredLeft, false);
+    }
+
+    const auto box = boxArea();
+    g.setColour (hovering ? hoverPaper : paper);
+    g.fillRoundedRectangle (box.toFloat().reduced (0.5f), 3.0f);
+    g.setColour (gold);
+    g.drawRoundedRectangle (box.toFloat().reduced (0.5f), 3.0f, 1.0f);
+
+    // The arrow that says the box opens a list.
+    const auto arrowArea = box.withLeft (box.getRight() - arrowWidth).toFloat();
+    juce::Path arrow;
+    arrow.addTriangle (arrowArea.getCentreX() - 4.5f, arrowArea.getCentreY() - 2.5f,
+                       arrowArea.getCentreX() + 4.5f, arrowArea.getCentreY() - 2.5f,
+                       arrowArea.getCentreX(), arrowArea.getCentreY() + 3.0f);
+    g.fillPath (arrow);
+
+    auto text = box.reduced (7, 3).withTrimmedRight (arrowWidth - 4);
+    const auto name = getDeviceText();
+    const juce::String defaultNote ("system default");
+
+    if (box.getHeight() < 34)
+    {
+        // One line: the device, and on the right whether it is the system's default.
+        g.setFont (juce::Font (11.0f));
+        g.setColour (grey);
+
+        if (showsSystemDefault() && name != "System default")
+        {
+            g.drawText (defaultNote, text, juce::Justification::centredRight, false);
+            text.removeFromRight (g.getCurrentFont().getStringWidth (defaultNote) + 8);
+        }
+
+        g.setFont (juce::Font (12.5f));
+        g.setColour (ink);
+        g.drawText (name, text, juce::Justification::centredLeft, true);
+        return;
+    }
+
+    // Narrow and tall: the device over up to two lines, the default note below.
+    const bool noted = showsSystemDefault() && name != "System default";
+    const auto noteArea = noted ? text.removeFromBottom (13) : juce::Rectangle<int>();
+    g.setFont (juce::Font (12.0f));
+    g.setColour (ink);
+    g.drawFittedText (name, text, juce::Justification::centredLeft, 2, 1.0f);
+
+    if (noted)
+    {
+        g.setFont (juce::Font (10.5f));
+        g.setColour (grey);
+        g.drawText (defaultNote, noteArea, juce::Justification::centredLeft, false);
+    }
+}
+
+void DeviceChooser::mouseEnter (const juce::MouseEvent&)
+{
+    hovering = true;
+    repaint();
+}
+
+void DeviceChooser::mouseExit (const juce::MouseEvent&)
+{
+    hovering = false;
+    repaint();
+}
+
+void DeviceChooser::mouseDown (const juce::MouseEvent& event)
+{
+    if (settings == nullptr || ! isEnabled() || ! boxArea().contains (event.getPosition()))
+        return;
+
+    // The list as it is now: a device plugged in a moment ago is offered too.
+    menuWanted = true;
+    settings->refresh();
+    startTimer (menuWaitMs);
+}
+
+void DeviceChooser::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    repaint();
+
+    if (menuWanted && settings != nullptr && settings->hasList())
+        showMenu();
+}
+
+void DeviceChooser::timerCallback()
+{
+    showMenu();
+}
+
+juce::PopupMenu DeviceChooser::makeMenu()
+{
+    if (settings == nullptr)
+        return {};
+
+    const auto& list = settings->getList();
+    const auto* systemDefault = list.defaultDevice (direction);
+    const bool usesDefault = showsSystemDefault();
+    juce::PopupMenu menu;
+
+    offeredInMenu.clear();
+
+    for (const auto* device : list.offered (direction))
+        offeredInMenu.push_back (*device);
+
+    menu.addItem (1, systemDefault != nullptr ? "System default: " + fromUtf8 (systemDefault->description) : juce::String ("System default"),
+                  true, usesDefault);
+    menu.addSeparator();
+
+    const auto& inUse = settings->pickInUse (direction);
+
+    for (size_t i = 0; i < offeredInMenu.size(); ++i)
+        menu.addItem (static_cast<int> (i) + 2, fromUtf8 (offeredInMenu[i].description), true,
+                      ! usesDefault && offeredInMenu[i].name == inUse.name);
+
+    if (offeredInMenu.empty())
+        menu.addItem (-1, settings->hasList() ? "No other device found" : "Looking for devices...", false, false);
+
+    return menu;
+}
+
+void DeviceChooser::pick (int itemId)
+{
+    if (settings == nullptr)
+        return;
+
+    if (itemId == 1)
+        settings->choose (direction, nullptr);
+    else if (itemId >= 2 && static_cast<size_t> (itemId - 2) < offeredInMenu.size())
+        settings->choose (direction, &offeredInMenu[static_cast<size_t> (itemId - 2)]);
+}
+
+void DeviceChooser::showMenu()
+{
+    stopTimer();
+
+    if (! menuWanted)
+        return;
+
+    menuWanted = false;
+    juce::Component::SafePointer<DeviceChooser> self (this);
+    makeMenu().showMenuAsync (juce::PopupMenu::Options().withTargetScreenArea (localAreaToGlobal (boxArea())).withMinimumWidth (boxArea().getWidth()),
+                              [self] (int itemId)
+                              {
+                                  if (self != nullptr)
+                                      self->pick (itemId);
+                              });
+}
