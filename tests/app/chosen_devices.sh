@@ -6,13 +6,10 @@
 # to the default and is named; unknown names are refused with the list and the usage status.
 # usage: chosen_devices.sh SOURCE_DIR PROGRAM
 set -uo pipefail
+source "$(dirname "$0")/checks.sh"
 
 root=$1
 app=$2
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 work=$(mktemp -d)
 config="$work/home/.config/KORVEN Sonavel"
@@ -73,5 +70,4 @@ check "an unknown --output too (an input's description names no output)" test $?
 cli --input room_mic
 check "--input without --measure is wrong usage" test $? -eq 2
 
-echo "chosen devices: $failures check(s) failed"
-exit $((failures > 0))
+conclude "chosen devices"

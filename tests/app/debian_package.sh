@@ -3,11 +3,9 @@
 # recommends the ALSA plugins that take PortAudio to the desktop's sound server, and lintian
 # finds no error in it. usage: debian_package.sh BUILD_DIR
 set -uo pipefail
+source "$(dirname "$0")/checks.sh"
 
 build=$1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -30,5 +28,4 @@ status=$?
 grep -v 'root privileges' "$out/lintian.txt"
 check "lintian reports no error" test "$status" -eq 0
 
-echo "debian package: $failures check(s) failed"
-exit $((failures > 0))
+conclude "debian package"

@@ -3,11 +3,9 @@
 # Linux desktop looks for them, the entry is valid and names what was installed, and the
 # installed program runs. usage: installed_files.sh BUILD_DIR
 set -uo pipefail
+source "$(dirname "$0")/checks.sh"
 
 build=$1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
@@ -48,5 +46,4 @@ unexpected=$(cd "$dest" && find usr -type f | grep -v -e '^usr/bin/korven-sonave
     -e '^usr/share/doc/korven-sonavel/copyright$' -e '^usr/share/doc/korven-sonavel/changelog.gz$')
 check "nothing else is installed${unexpected:+: $unexpected}" test -z "$unexpected"
 
-echo "installed files: $failures check(s) failed"
-exit $((failures > 0))
+conclude "installed files"

@@ -5,21 +5,14 @@
 # recommendation and saves the curve, leaves an open window alone, and gives each failure its
 # own status; --version, --help and wrong options. usage: kept_curves.sh SOURCE_DIR PROGRAM XWAIT
 set -uo pipefail
-
-# It opens windows and clicks: only ever on a display of the suite's own.
-if [ -z "${SONAVEL_TEST_DISPLAY:-}" ] || [ "${DISPLAY:-}" != "$SONAVEL_TEST_DISPLAY" ]; then
-    exec "$(dirname "$0")/../own_display.sh" "$0" "$@"
-fi
+source "$(dirname "$0")/checks.sh"
+on_own_display "$@"
 
 root=$1
 app=$2
 xwait=$3
 title="KORVEN Sonavel v.1.0.36"
-failures=0
 pids=()
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 work=$(mktemp -d)
 home=$work/home
@@ -148,5 +141,4 @@ check "with no sound server --measure exits with status 3 (it gave $status)" tes
 check "it says why on standard error and saves nothing" \
     eval 'grep -q "No sound device or sound server was found" "$err" && test ! -e "$work/both.txt"'
 
-echo "kept curves: $failures check(s) failed"
-exit $((failures > 0))
+conclude "kept curves"

@@ -5,18 +5,12 @@
 # before shutdown, not waited for nor killed, and the log closed with shutdown()... The sanitizer
 # builds take this walk too. usage: quit_under_x.sh PROGRAM XWAIT (bench/xwait.c)
 set -uo pipefail
-
-# It moves the pointer and clicks: only ever on a display of the suite's own.
-if [ -z "${SONAVEL_TEST_DISPLAY:-}" ] || [ "${DISPLAY:-}" != "$SONAVEL_TEST_DISPLAY" ]; then
-    exec "$(dirname "$0")/../own_display.sh" "$0" "$@"
-fi
+source "$(dirname "$0")/checks.sh"
+on_own_display "$@"
 
 app=$1
 xwait=$2
 room=$(dirname "$0")/../../scripts/virtual-room
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 home=$(mktemp -d)
 export HOME=$home XDG_RUNTIME_DIR=$home/run SONAVEL_ROOM_DIR=$home/room
@@ -89,5 +83,4 @@ env -u DISPLAY "$app" >"$home/nodisplay.txt" 2>&1
 check "without a display the program says so and exits with code 1" \
     test $? -eq 1 -a -n "$(grep -i 'display' "$home/nodisplay.txt")"
 
-echo "quitting: $failures check(s) failed"
-exit $((failures > 0))
+conclude "quitting"

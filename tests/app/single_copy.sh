@@ -4,19 +4,12 @@
 # exits with code 0 and wakes the first; without a runtime folder the lock lies in the config
 # folder. usage: single_copy.sh PATH_TO_PROGRAM
 set -uo pipefail
-
-# It moves the pointer and clicks: only ever on a display of the suite's own.
-if [ -z "${SONAVEL_TEST_DISPLAY:-}" ] || [ "${DISPLAY:-}" != "$SONAVEL_TEST_DISPLAY" ]; then
-    exec "$(dirname "$0")/../own_display.sh" "$0" "$@"
-fi
+source "$(dirname "$0")/checks.sh"
+on_own_display "$@"
 
 app=$1
 title="KORVEN Sonavel v.1.0.36"
-failures=0
 pids=()
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 work=$(mktemp -d)
 cleanup() { for p in "${pids[@]}"; do kill -INT "$p" 2>/dev/null; done; rm -rf "$work"; }
@@ -126,5 +119,4 @@ check "a copy started after it exits with code 0 too" test $? -eq 0
 check "and wakes the new copy, not the one that ended" \
     wait_for_log_count anna "Another copy was started: bringing the window to the front." 2
 
-echo "single copy: $failures check(s) failed"
-exit $((failures > 0))
+conclude "single copy"
