@@ -341,22 +341,21 @@ TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailur
 
     auto* engine = SonavelAudioEngine::getInstance();
     MessageRecorder recorder;
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE (startLeftMeasurement (recorder));
+    const PrintedLines printed;
+    engine->startTest (0);
 
-    // The noise starts after the announcement; a block is kept once a whole block has repeated the
-    // one before it, which takes at least two blocks, 743 ms, of listening. Half a second in, the
-    // run has certainly kept none.
-    MessageRecorder::pump (500);
+    // The first whole block has arrived: the streams run, and keeping a block takes at least two
+    // more, 743 ms, which the server does not live to give.
+    ASSERT_TRUE (pumpUntil ([&] { return printed.countStartingWith (fullBuffer) >= 1; }, measurementTimeoutMs));
     room.stop();
-    const bool finished = recorder.waitFor ("finishMeasure", 1, 60000);
-    testing::internal::GetCapturedStdout();
-    ASSERT_TRUE (finished);
+    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 60000));
 
-    // Streams that were running go on without their server and hear silence or nothing steady:
-    // the run is made once more, and finds no server to open a stream on. (A slow build may still
-    // be starting the streams when the server goes: it finds none at once.)
-    EXPECT_FALSE (engine->hasValidResults());
+    // The streams end without their server before a block was kept; the run is made once more and
+    // finds no server to open a stream on.
+    const auto log = LogCollector::get().lines();
+    const int retried = log.indexOf ("Too few steady blocks of the noise were kept (the audio stream ended before the noise had played): measuring once more.");
+    EXPECT_GE (retried, 0) << log.joinIntoString ("\n");
     EXPECT_EQ (engine->getLastOutcome(), MeasurementOutcome::noAudioDevice);
+    EXPECT_FALSE (engine->hasValidResults());
     EXPECT_FALSE (logged (forcedStop));
 }
