@@ -5,6 +5,7 @@
 #include "CurveText.h"
 #include "KeptCurve.h"
 #include "MeasurementNotes.h"
+#include "QuotedName.h"
 #include "SonavelAudioEngine.h"
 #include "StepSix.h"
 
@@ -117,7 +118,7 @@ void ConsoleMeasurement::start()
     {
         const auto description = engine->getDevices().describe (direction);
         return description.isEmpty() ? juce::String (fallback)
-                                     : juce::String::fromUTF8 ("\xe2\x80\x9c") + description + juce::String::fromUTF8 ("\xe2\x80\x9d");
+                                     : QuotedName::of (description);
     };
 
     static const char* const speakers[] = { "the left speaker", "the right speaker", "both speakers" };

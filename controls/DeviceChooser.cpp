@@ -1,11 +1,8 @@
 #include "DeviceChooser.h"
+#include "SonavelSkin.h"
 
 namespace
 {
-    const juce::Colour gold (0xFFB8955B);
-    const juce::Colour captionGold (0xFFB5985A);
-    const juce::Colour ink (0xFF1E1E1E);
-    const juce::Colour grey (0xFF5A5A5A);
     const juce::Colour paper (0xFFFFFFFF);
     const juce::Colour hoverPaper (0xFFF6EFE2);
 
@@ -69,14 +66,14 @@ void DeviceChooser::paint (juce::Graphics& g)
         juce::Font font (11.0f, juce::Font::bold);
         font.setExtraKerningFactor (0.09f);
         g.setFont (font);
-        g.setColour (captionGold);
+        g.setColour (SonavelSkin::captionGold);
         g.drawText (caption, 0, 0, captionWidth, getHeight(), juce::Justification::centredLeft, false);
     }
 
     const auto box = boxArea();
     g.setColour (hovering ? hoverPaper : paper);
     g.fillRoundedRectangle (box.toFloat().reduced (0.5f), 3.0f);
-    g.setColour (gold);
+    g.setColour (SonavelSkin::goldInk);
     g.drawRoundedRectangle (box.toFloat().reduced (0.5f), 3.0f, 1.0f);
 
     // The arrow that says the box opens a list.
@@ -95,7 +92,7 @@ void DeviceChooser::paint (juce::Graphics& g)
     {
         // One line: the device, and on the right whether it is the system's default.
         g.setFont (juce::Font (11.0f));
-        g.setColour (grey);
+        g.setColour (SonavelSkin::grey);
 
         if (showsSystemDefault() && name != "System default")
         {
@@ -104,7 +101,7 @@ void DeviceChooser::paint (juce::Graphics& g)
         }
 
         g.setFont (juce::Font (12.5f));
-        g.setColour (ink);
+        g.setColour (SonavelSkin::ink);
         g.drawText (name, text, juce::Justification::centredLeft, true);
         return;
     }
@@ -113,13 +110,13 @@ void DeviceChooser::paint (juce::Graphics& g)
     const bool noted = showsSystemDefault() && name != "System default";
     const auto noteArea = noted ? text.removeFromBottom (13) : juce::Rectangle<int>();
     g.setFont (juce::Font (12.0f));
-    g.setColour (ink);
+    g.setColour (SonavelSkin::ink);
     g.drawFittedText (name, text, juce::Justification::centredLeft, 2, 1.0f);
 
     if (noted)
     {
         g.setFont (juce::Font (10.5f));
-        g.setColour (grey);
+        g.setColour (SonavelSkin::grey);
         g.drawText (defaultNote, noteArea, juce::Justification::centredLeft, false);
     }
 }

@@ -1,14 +1,11 @@
 #include "MicrophoneLevelMeter.h"
+#include "SonavelSkin.h"
 
 #include <cmath>
 
 namespace
 {
-    const juce::Colour captionGold (0xFFB5985A);
-    const juce::Colour ink (0xFF1E1E1E);
-    const juce::Colour grey (0xFF5A5A5A);
     const juce::Colour quiet (0xFFD8D8D8);
-    const juce::Colour gold (0xFFB8955B);
     const juce::Colour loud (0xFF8C8C8C);
     const juce::Colour clipRed (0xFFC0392B);
 
@@ -122,7 +119,7 @@ void MicrophoneLevelMeter::paint (juce::Graphics& g)
     juce::Font captionFont (11.0f, juce::Font::bold);
     captionFont.setExtraKerningFactor (0.09f);
     g.setFont (captionFont);
-    g.setColour (captionGold);
+    g.setColour (SonavelSkin::captionGold);
     const juce::String caption ("MICROPHONE LEVEL");
     g.drawText (caption, 0, 0, getWidth(), 13, juce::Justification::centredLeft, false);
     const int captionEnd = captionFont.getStringWidth (caption) + 10;
@@ -130,17 +127,17 @@ void MicrophoneLevelMeter::paint (juce::Graphics& g)
     const bool live = isListening() && heard == Heard::level;
     const auto readout = live ? juce::String (juce::roundToInt (heldDb)) + " dBFS" : juce::String ("- dBFS");
     g.setFont (juce::Font (12.5f, juce::Font::bold));
-    g.setColour (clipped && isListening() ? clipRed : ink);
+    g.setColour (clipped && isListening() ? clipRed : SonavelSkin::ink);
     g.drawText (clipped && isListening() ? "CLIPPED" : readout, 0, 0, getWidth(), 13, juce::Justification::centredRight, false);
 
     g.setFont (juce::Font (11.0f));
-    g.setColour (grey);
+    g.setColour (SonavelSkin::grey);
     g.drawText (microphone, captionEnd, 0, getWidth() - captionEnd - 90, 13, juce::Justification::centredLeft, true);
 
     // The zones faint, and lit up to the level.
     const juce::Rectangle<float> bar (0.5f, (float) barTop, width - 1.0f, (float) barHeight);
     const struct { float from, to; juce::Colour colour; } zones[] = {
-        { lowestDb, goodFromDb, quiet }, { goodFromDb, goodToDb, gold }, { goodToDb, 0.0f, loud }
+        { lowestDb, goodFromDb, quiet }, { goodFromDb, goodToDb, SonavelSkin::goldInk }, { goodToDb, 0.0f, loud }
     };
     const float levelX = live ? xFor (shownDb, bar) : bar.getX();
 
@@ -160,7 +157,7 @@ void MicrophoneLevelMeter::paint (juce::Graphics& g)
 
     if (live)
     {
-        g.setColour (ink);
+        g.setColour (SonavelSkin::ink);
         g.fillRect (xFor (heldDb, bar) - 1.0f, bar.getY() - 2.0f, 2.0f, bar.getHeight() + 4.0f);
     }
 
@@ -176,16 +173,16 @@ void MicrophoneLevelMeter::paint (juce::Graphics& g)
         const float x = xFor (static_cast<float> (db), bar);
         g.setColour (loud);
         g.drawVerticalLine (juce::roundToInt (x), bar.getBottom(), bar.getBottom() + 4.0f);
-        g.setColour (grey);
+        g.setColour (SonavelSkin::grey);
         const auto label = db == 0 ? juce::String ("0 clips") : juce::String (db);
         const auto justification = db == 0 ? juce::Justification::centredRight : juce::Justification::centred;
         const float labelWidth = db == 0 ? 60.0f : 30.0f;
         const float left = db == 0 ? bar.getRight() - labelWidth : x - labelWidth / 2.0f;
-        g.setColour (db == 0 ? clipRed : grey);
+        g.setColour (db == 0 ? clipRed : SonavelSkin::grey);
         g.drawText (label, juce::Rectangle<float> (std::max (left, 0.0f), bar.getBottom() + 4.0f, labelWidth, 12.0f), justification, false);
     }
 
     g.setFont (juce::Font (11.0f));
-    g.setColour (clipped && isListening() ? clipRed : ink);
+    g.setColour (clipped && isListening() ? clipRed : SonavelSkin::ink);
     g.drawText (getVerdict(), 0, barTop + barHeight + 18, getWidth(), 14, juce::Justification::centredLeft, true);
 }

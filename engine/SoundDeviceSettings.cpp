@@ -1,13 +1,6 @@
 #include "SoundDeviceSettings.h"
 
-namespace
-{
-    juce::String quoted (const std::string& description)
-    {
-        return juce::String::fromUTF8 ("\xe2\x80\x9c") + juce::String::fromUTF8 (description.c_str())
-               + juce::String::fromUTF8 ("\xe2\x80\x9d");
-    }
-}
+#include "QuotedName.h"
 
 SoundDeviceSettings::SoundDeviceSettings()
     : juce::Thread ("DeviceListThread")
@@ -147,6 +140,7 @@ juce::String SoundDeviceSettings::getNotice (SoundDevice::Direction direction) c
     if (isConnected (pick, direction))
         return {};
 
-    return (direction == SoundDevice::Direction::input ? "Your microphone " : "Your output ") + quoted (pick.description)
+    return (direction == SoundDevice::Direction::input ? "Your microphone " : "Your output ")
+           + QuotedName::of (juce::String::fromUTF8 (pick.description.c_str()))
            + " is not connected: the system's default is used instead.";
 }

@@ -34,33 +34,33 @@ namespace
         --query.pending;
     }
 
+    // True once a list has ended (last != 0, negative on an error): one question less to wait for.
+    bool listEnded (Query& query, int last)
+    {
+        if (last == 0)
+            return false;
+
+        query.failed = query.failed || last < 0;
+        --query.pending;
+        return true;
+    }
+
     void onSink (pa_context*, const pa_sink_info* info, int last, void* userData)
     {
         auto& query = *static_cast<Query*> (userData);
 
-        if (last != 0)
-        {
-            query.failed = query.failed || last < 0;
-            --query.pending;
-            return;
-        }
-
-        query.devices.push_back ({ info->name, describe (info->description, info->name), SoundDevice::Direction::output, false, false });
+        if (! listEnded (query, last))
+            query.devices.push_back ({ info->name, describe (info->description, info->name), SoundDevice::Direction::output,
+                                       false, false });
     }
 
     void onSource (pa_context*, const pa_source_info* info, int last, void* userData)
     {
         auto& query = *static_cast<Query*> (userData);
 
-        if (last != 0)
-        {
-            query.failed = query.failed || last < 0;
-            --query.pending;
-            return;
-        }
-
-        query.devices.push_back ({ info->name, describe (info->description, info->name), SoundDevice::Direction::input,
-                                   false, info->monitor_of_sink != PA_INVALID_INDEX });
+        if (! listEnded (query, last))
+            query.devices.push_back ({ info->name, describe (info->description, info->name), SoundDevice::Direction::input,
+                                       false, info->monitor_of_sink != PA_INVALID_INDEX });
     }
 
     // The three questions, once the context is ready; false if they could not be asked.

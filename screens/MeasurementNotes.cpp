@@ -1,5 +1,7 @@
 #include "MeasurementNotes.h"
 
+#include "QuotedName.h"
+
 #include <vector>
 
 namespace
@@ -10,15 +12,10 @@ namespace
     constexpr float fontHeight = 13.0f;
     constexpr int lineHeight = 16;
 
-    juce::String quoted (const juce::String& description)
-    {
-        return juce::String::fromUTF8 ("\xe2\x80\x9c") + description + juce::String::fromUTF8 ("\xe2\x80\x9d");
-    }
-
     // "the microphone" or "the microphone “name”".
     juce::String named (const char* what, const juce::String& description)
     {
-        return description.isEmpty() ? juce::String (what) : juce::String (what) + " " + quoted (description);
+        return description.isEmpty() ? juce::String (what) : juce::String (what) + " " + QuotedName::of (description);
     }
 
     // "Label: rest" with the label in gold, the rest in grey; a plain line all in grey.
@@ -78,10 +75,10 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome, cons
             return "No sound device or sound server was found: connect the audio interface, choose it as OUTPUT "
                    "in step 5 and as MICROPHONE in step 6, and measure again.";
         case MeasurementOutcome::inputMissing:
-            return "The microphone " + quoted (microphone) + " is not connected: connect it or choose another "
+            return "The microphone " + QuotedName::of (microphone) + " is not connected: connect it or choose another "
                    "under MICROPHONE, then measure again.";
         case MeasurementOutcome::outputMissing:
-            return "The output " + quoted (output) + " is not connected: connect it or choose another under "
+            return "The output " + QuotedName::of (output) + " is not connected: connect it or choose another under "
                    "OUTPUT in step 5, then measure again.";
         case MeasurementOutcome::devicesBusy:
             return "Another program holds the sound devices: close it and measure again.";
@@ -114,7 +111,7 @@ juce::String MeasurementNotes::toneFailureSentence (MeasurementOutcome outcome, 
             return "No sound device or sound server was found: connect the audio interface, choose it under OUTPUT, "
                    "and press TEST TONE again.";
         case MeasurementOutcome::outputMissing:
-            return "The output " + quoted (output) + " is not connected: connect it or choose another under OUTPUT, "
+            return "The output " + QuotedName::of (output) + " is not connected: connect it or choose another under OUTPUT, "
                    "then press TEST TONE again.";
         case MeasurementOutcome::audioGivenUp:
             return failureSentence (outcome);

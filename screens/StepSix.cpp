@@ -4,6 +4,7 @@
 #include "CurveText.h"
 #include "EQCalculatorPopup.h"
 #include "KeptState.h"
+#include "QuotedName.h"
 #include "SonavelAudioEngine.h"
 
 #include <cstring>
@@ -16,11 +17,6 @@ namespace
     // The graph's frame with its level and frequency labels, clear of the strips above it and
     // of the footer below.
     const juce::Rectangle<int> graphPictureArea (20, 481, 960, 214);
-
-    juce::String quoted (const juce::String& name)
-    {
-        return juce::String::fromUTF8 ("\xe2\x80\x9c") + name + juce::String::fromUTF8 ("\xe2\x80\x9d");
-    }
 
     juce::Array<float> arrayOf (const KeptCurve& curve)
     {
@@ -374,7 +370,7 @@ bool StepSix::saveCurvesTo (const juce::File& chosenFile)
 
         if (! files.back()->write (output.bytes))
         {
-            showNotice ("The folder " + quoted (folder.getFullPathName()) + " cannot be written ("
+            showNotice ("The folder " + QuotedName::of (folder.getFullPathName()) + " cannot be written ("
                             + juce::String (std::strerror (files.back()->getError())).toLowerCase()
                             + "): nothing was saved.",
                         false);
@@ -385,7 +381,7 @@ bool StepSix::saveCurvesTo (const juce::File& chosenFile)
     for (auto& file : files)
         if (! file->commit())
         {
-            showNotice ("The folder " + quoted (folder.getFullPathName()) + " cannot be written ("
+            showNotice ("The folder " + QuotedName::of (folder.getFullPathName()) + " cannot be written ("
                             + juce::String (std::strerror (file->getError())).toLowerCase() + "): the curves were not all saved.",
                         false);
             return false;
@@ -394,11 +390,11 @@ bool StepSix::saveCurvesTo (const juce::File& chosenFile)
     juce::StringArray names;
 
     for (const auto& output : outputs)
-        names.add (quoted (output.file.getFileName()));
+        names.add (QuotedName::of (output.file.getFileName()));
 
     const auto last = names.strings.removeAndReturn (names.size() - 1);
     lastFolder = folder;
-    showNotice ("Saved " + names.joinIntoString (", ") + " and " + last + " in " + quoted (folder.getFullPathName()) + ".", true);
+    showNotice ("Saved " + names.joinIntoString (", ") + " and " + last + " in " + QuotedName::of (folder.getFullPathName()) + ".", true);
     return true;
 }
 
@@ -417,7 +413,7 @@ bool StepSix::openCurveFrom (const juce::File& file)
     graphView->setHeldResponse (arrayOf (*heldCurve), SonavelAudioEngine::getInstance()->getFrequencyAxis());
     lastFolder = file.getParentDirectory();
     keepState();
-    showNotice ("Opened " + quoted (file.getFileName()) + " as the held curve.", true);
+    showNotice ("Opened " + QuotedName::of (file.getFileName()) + " as the held curve.", true);
     return true;
 }
 

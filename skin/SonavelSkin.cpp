@@ -9,9 +9,9 @@ SonavelSkin::SonavelSkin()
 {
     setColour (juce::TooltipWindow::backgroundColourId, juce::Colour (gold).withAlpha (0.8f));
     setColour (juce::PopupMenu::backgroundColourId, juce::Colours::white);
-    setColour (juce::PopupMenu::textColourId, juce::Colour (0xFF1E1E1E));
+    setColour (juce::PopupMenu::textColourId, ink);
     setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (gold).withAlpha (0.25f));
-    setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xFF1E1E1E));
+    setColour (juce::PopupMenu::highlightedTextColourId, ink);
 
     for (int i = 0; i < (int) stepImages.size(); ++i)
         stepImages[(size_t) i] = PictureCatalog::get (PictureCatalog::sliderStep (i + 1));

@@ -14,6 +14,10 @@ public:
     static constexpr juce::uint32 gold = 0xFFB8955B;
     static constexpr juce::uint32 valueHighlight = 0x8AEDA634;
 
+    // The artwork's inks, for what controls draw in code beside its pictures.
+    static inline const juce::Colour goldInk { gold }, captionGold { 0xFFB5985A }, ink { 0xFF1E1E1E },
+                                     grey { 0xFF5A5A5A };
+
     SonavelSkin();
 
     void drawTextEditorOutline (juce::Graphics& g, int width, int height, juce::TextEditor& editor) override;
