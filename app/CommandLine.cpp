@@ -197,5 +197,7 @@ juce::String CommandLine::help()
            "  8  the sound server stopped answering\n"
            "  9  the curve could not be saved\n"
            "  10 the microphone never heard the test noise steadily\n"
-           "  11 the chosen microphone or output is not connected\n";
+           "  11 the chosen microphone or output is not connected\n"
+           "  12 the test noise took longer than three seconds to reach the microphone\n"
+           "  13 the sound system did not play or record the test noise in time\n";
 }

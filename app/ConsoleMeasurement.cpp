@@ -48,6 +48,8 @@ int ConsoleMeasurement::statusFor (MeasurementOutcome outcome)
         case MeasurementOutcome::devicesBusy: return 7;
         case MeasurementOutcome::audioGivenUp: return 8;
         case MeasurementOutcome::unsteady: return 10;
+        case MeasurementOutcome::pathTooSlow: return 12;
+        case MeasurementOutcome::overran: return 13;
         case MeasurementOutcome::inputMissing:
         case MeasurementOutcome::outputMissing: return statusDeviceMissing;
         case MeasurementOutcome::none:
@@ -134,7 +136,8 @@ void ConsoleMeasurement::start()
 void ConsoleMeasurement::logMessage (const juce::String& message)
 {
     // From the measuring thread too; each line is one write.
-    if (message.startsWith ("Recommended notch: ") || message.startsWith ("Input clipped: "))
+    if (message.startsWith ("Recommended notch: ") || message.startsWith ("Input clipped: ")
+        || message.startsWith ("Sound path delay: "))
         print (stdout, "\n" + message + "\n");
     else if (message.startsWith ("Measurement error: "))
         print (stderr, "\n" + message + "\n");

@@ -116,16 +116,19 @@ void AudioTestingThread::run()
                 errorText = state.errorText;
                 outcome = state.outcome;
 
+                if (state.pathDelayMs >= 0.0)
+                    juce::Logger::writeToLog ("Sound path delay: " + juce::String (juce::roundToInt (state.pathDelayMs)) + " ms");
+
                 if (state.glitchedBuffersSkipped > 0)
                     juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
-                                              + " captured buffer(s) with a gap or a glitch in them.");
+                                              + " captured buffer(s) that did not agree with the others (the room ringing up, a gap or a glitch).");
 
                 if (state.streamErrorAfterKeeping != nullptr)
                     juce::Logger::writeToLog (juce::String ("The audio stream failed (") + state.streamErrorAfterKeeping
-                                              + ") after " + juce::String (state.capturesSaved)
+                                              + ") after " + juce::String (state.estimator.kept())
                                               + " steady block(s): the curve is made from them.");
                 else if (status == statusOk)
-                    juce::Logger::writeToLog ("Averaged " + juce::String (state.capturesSaved) + " steady block(s) of the looped noise.");
+                    juce::Logger::writeToLog ("Averaged " + juce::String (state.estimator.kept()) + " steady block(s) of the looped noise.");
 
                 captureClipped = status == statusOk && state.captureClipped();
 

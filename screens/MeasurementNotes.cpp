@@ -92,6 +92,12 @@ juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome, cons
         case MeasurementOutcome::unsteady:
             return "The microphone never heard the test noise steadily: check that the speakers play and the room "
                    "is quiet, then measure again.";
+        case MeasurementOutcome::pathTooSlow:
+            return "The test noise took more than three seconds to reach the microphone: connect the speakers by "
+                   "cable rather than wirelessly, then measure again.";
+        case MeasurementOutcome::overran:
+            return "The sound system did not play or record the test noise in time: check the output and the "
+                   "microphone in step 5, then measure again.";
         case MeasurementOutcome::outOfMemory:
             return "There was not enough memory to measure: close other programs and measure again.";
         case MeasurementOutcome::none:
@@ -115,6 +121,9 @@ juce::String MeasurementNotes::toneFailureSentence (MeasurementOutcome outcome, 
                    "then press TEST TONE again.";
         case MeasurementOutcome::audioGivenUp:
             return failureSentence (outcome);
+        case MeasurementOutcome::overran:
+            return "The sound system did not play the test tone in time: check the output under OUTPUT, then press "
+                   "TEST TONE again.";
         case MeasurementOutcome::none:
         case MeasurementOutcome::ok:
         case MeasurementOutcome::stopped:

@@ -32,6 +32,12 @@ struct CallbackContext
     // Hears every input buffer, also when nothing is captured (the level test); may be null.
     InputLevelMeter* meter = nullptr;
 
-    // Counts the callbacks of both streams so that the worker can tell a stalled stream from a slow one.
-    std::atomic<int32_t> callbacksRun { 0 };
+    // Each stream's callbacks, counted apart: an output that never plays is stalled even while
+    // the input goes on.
+    std::atomic<int32_t> playbackCallbacks { 0 };
+    std::atomic<int32_t> captureCallbacks { 0 };
+
+    // How many frames had been captured when the first noise was handed to the output: where,
+    // in the recording, the sound path's delay is counted from. -1 until then.
+    std::atomic<int32_t> capturedAtFirstPlayback { -1 };
 };

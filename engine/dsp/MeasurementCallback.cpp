@@ -11,7 +11,8 @@ int playbackCallback (const void*, void* output, unsigned long frameCount,
     auto& noise = *context.noise;
     auto* samples = static_cast<float*> (output);
 
-    context.callbacksRun.fetch_add (1, std::memory_order_relaxed);
+    if (context.playbackCallbacks.fetch_add (1, std::memory_order_relaxed) == 0)
+        context.capturedAtFirstPlayback.store (context.framesCaptured.load (std::memory_order_acquire), std::memory_order_release);
 
     if (context.stopRequested.load (std::memory_order_acquire))
     {
@@ -37,7 +38,7 @@ int captureCallback (const void* input, void*, unsigned long frameCount,
 {
     auto& context = *static_cast<CallbackContext*> (userData);
 
-    context.callbacksRun.fetch_add (1, std::memory_order_relaxed);
+    context.captureCallbacks.fetch_add (1, std::memory_order_relaxed);
 
     if (context.stopRequested.load (std::memory_order_acquire))
         return paAbort;

@@ -14,6 +14,8 @@ enum class MeasurementOutcome
     streamStopped,  // a stream failed before enough blocks were kept, or would not close
     silence,        // the microphone heard nothing: exact zeros, or far less than its own noise
     unsteady,       // the microphone heard something, but never the noise in steady state
+    pathTooSlow,    // the noise reached the microphone too late to be recorded
+    overran,        // the sound system did not play or record the noise in time
     outOfMemory,
     stopped         // asked to stop, e.g. because the program is closing
 };

@@ -1,7 +1,5 @@
 #include "MeasurementState.h"
 
-#include "TrigTables.h"
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -30,7 +28,6 @@ namespace
 MeasurementState::MeasurementState()
     : audioClaim (audioMutex, std::defer_lock)
 {
-    buildTrigTables();
 }
 
 MeasurementState::~MeasurementState()
@@ -122,10 +119,8 @@ bool MeasurementState::allocateCaptureBuffers (int32_t captureBlocks)
     const auto length = static_cast<size_t> (blockLength);
     captureBuffer = static_cast<float*> (std::calloc (static_cast<size_t> (captureBlocks) * length, sizeof (float)));
     playedBlock = static_cast<float*> (std::calloc (length, sizeof (float)));
-    previousBand = static_cast<float*> (std::calloc (length / 2, sizeof (float)));
-    previousBandValid = false;
 
-    return captureBuffer != nullptr && playedBlock != nullptr && previousBand != nullptr;
+    return captureBuffer != nullptr && playedBlock != nullptr;
 }
 
 void MeasurementState::releaseCaptureBuffers()
@@ -138,11 +133,8 @@ void MeasurementState::releaseCaptureBuffers()
 
     std::free (captureBuffer);
     std::free (playedBlock);
-    std::free (previousBand);
     captureBuffer = nullptr;
     playedBlock = nullptr;
-    previousBand = nullptr;
-    previousBandValid = false;
 }
 
 void MeasurementState::abandonStreams()

@@ -2,10 +2,10 @@
 
 #include "AudioRoute.h"
 #include "CallbackContext.h"
-#include "DftAnalyzer.h"
 #include "InputLevelMeter.h"
 #include "MeasurementOutcome.h"
 #include "NoiseSource.h"
+#include "ResponseEstimator.h"
 #include "SpectrumArray.h"
 
 #include <pa_linux_alsa.h>
@@ -39,8 +39,8 @@ public:
     // Pa_Initialize without the complaints of its device scan on standard error.
     static PaError initialisePortAudioQuietly();
 
-    // The capture buffer (captureBlocks whole blocks), the played block and the band spectrum of
-    // the last block looked at: allocated per run, released as the run returns.
+    // The capture buffer (captureBlocks whole blocks) and the played block: allocated per run,
+    // released as the run returns.
     bool allocateCaptureBuffers (int32_t captureBlocks);
     void releaseCaptureBuffers();
 
@@ -77,9 +77,10 @@ private:
 public:
     float* captureBuffer = nullptr;  // every input frame of the run, up to its capacity
     float* playedBlock = nullptr;    // blockLength samples: the noise played over and over
-    int32_t capturesKept = 1;        // how many steady blocks the analysis may average
+    int32_t capturesKept = 1;        // how many blocks of the noise the analysis may average
     int32_t capturePass = 0;         // whole input blocks looked at so far
-    int32_t capturesSaved = 0;       // steady blocks added to the captured spectrum
+    int32_t capturesSaved = 0;       // blocks of this run's noise saved for the analysis
+    int32_t noiseFrames = 0;         // how long the noise plays
     CallbackContext& callbackContext = callbackSide->context;
     bool dataForFFT = false;
     PaStreamParameters outputParameters {};
@@ -97,15 +98,14 @@ public:
     PaAlsaStreamInfo outputRouteInfo {};
     PaAlsaStreamInfo inputRouteInfo {};
     NoiseSource& noiseSource = callbackSide->noise;
-    DftAnalyzer dft;
-    SpectrumArray raw;       // the block being looked at
-    SpectrumArray captured;  // the sum of the steady blocks' magnitudes, then their mean
-    SpectrumArray played;    // the played block's magnitudes
+    ResponseEstimator estimator;
+    SpectrumArray gains;     // the room's gain per bin, from the steady blocks
     SpectrumArray smoothed;  // the response
 
-    // The band magnitudes of the last block looked at, to tell whether the next one repeats it.
-    float* previousBand = nullptr;
-    bool previousBandValid = false;
+    // Where in the recording this run's noise began to arrive, -1 while unknown; and how long
+    // after the output started, in milliseconds (the sound path's delay), -1 while unknown.
+    int64_t arrivalFrame = -1;
+    double pathDelayMs = -1.0;
 
     // Asked every poll: true ends the run early (the owning thread was asked to exit).
     std::function<bool()> shouldExit;
@@ -117,8 +117,9 @@ public:
     // The stream's error when it failed after enough steady blocks were kept to measure from.
     const char* streamErrorAfterKeeping = nullptr;
 
-    // Blocks amid the steady ones left aside because they did not repeat the block before them,
-    // or the audio system reported a glitch in them, or they held a run of digital silence.
+    // Blocks of the noise left aside: saved ones that did not agree with the others (the room
+    // ringing up, a glitch), and blocks amid the saved ones that were not saved (a glitch the
+    // audio system reported, a run of digital silence, the noise's loop jumping).
     int32_t glitchedBuffersSkipped = 0;
     int32_t unsteadyBlocksPending = 0;
 
@@ -131,7 +132,7 @@ public:
     // A level test whose microphone could not be opened still plays; why it has no meter.
     const char* meterError = nullptr;
 
-    // The largest magnitude of a microphone sample in the kept blocks.
+    // The largest magnitude of a microphone sample in the saved blocks.
     float keptPeak = 0.0f;
 
     // A converter stores at most its largest code: a 16-bit one tops out at 32767 / 32768.
@@ -140,7 +141,7 @@ public:
 
     // Fewer steady blocks than this make no measurement.
     static constexpr int32_t minimumSteadyBlocks = 3;
-    bool hasKeptBlocks() const { return capturesSaved >= minimumSteadyBlocks; }
+    bool hasKeptBlocks() const { return estimator.kept() >= minimumSteadyBlocks; }
 
     bool portAudioInitialised = false;
 

@@ -1,5 +1,7 @@
 #include "NoiseSource.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 
@@ -8,16 +10,18 @@ void NoiseSource::prepare (int32_t channelSelector)
     if (initialised)
         return;
 
+    // Every run's noise differs from every other's, also two runs within one second (a run made
+    // once more at once, two programs started together): a slow sound path may still deliver an
+    // earlier run's noise, which must not pass for this run's.
     channelMask = channelSelector;
-    std::srand (static_cast<unsigned int> (std::time (nullptr)));
+    static std::atomic<unsigned int> runs { 0 };
+    const auto now = static_cast<unsigned int> (std::chrono::steady_clock::now().time_since_epoch().count());
+    std::srand (static_cast<unsigned int> (std::time (nullptr)) ^ now ^ (runs.fetch_add (1) * 2654435761u));
     initialised = true;
 }
 
-void NoiseSource::loop (float* block, int32_t length)
+void NoiseSource::loop (const float* block, int32_t length)
 {
-    for (int32_t i = 0; block != nullptr && i < length; ++i)
-        block[i] = nextSample();
-
     loopBlock = length > 0 ? block : nullptr;
     loopLength = loopBlock != nullptr ? length : 0;
     loopPosition = 0;

@@ -8,15 +8,16 @@
 class NoiseSource final
 {
 public:
-    // Only the first call of a run takes effect: it stores the mask and seeds rand() from the clock.
+    // Only the first call of a run takes effect: it stores the mask and seeds rand() from the
+    // clock, differently for every run of the process.
     void prepare (int32_t channelSelector);
     bool isInitialised() const { return initialised; }
 
     int32_t getChannelMask() const { return channelMask; }
 
-    // Fills block with length fresh samples and plays it in a loop from its start; the block must
-    // outlive the playing. A null block goes back to fresh samples.
-    void loop (float* block, int32_t length);
+    // Plays block (length samples) in a loop from its start; the block must outlive the playing.
+    // A null block goes back to fresh samples.
+    void loop (const float* block, int32_t length);
 
     void setFramesRemaining (int32_t frames) { framesRemaining = frames; }
     int32_t getFramesRemaining() const { return framesRemaining; }

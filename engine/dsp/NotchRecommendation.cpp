@@ -12,91 +12,105 @@ namespace
     constexpr int32_t highestHz = 280;
     constexpr int32_t numSteps = 6;
 
-    // A cut has to remove at least this share of the band's squared deviation to be worth
-    // dialling; less is within what ripple gives anyway.
+    // A mode this far over the band's median is always cut, at its own frequency.
+    constexpr float strongModeDb = 6.0f;
+    constexpr float strongModeReach = 0.05f;
+
+    // A smaller cut has to remove at least this share of the band's squared deviation to be
+    // worth dialling; less is within what ripple gives anyway.
     constexpr double minimumImprovement = 0.25;
 
-    // A cut may be at most twice as deep as the response stands above the band mean at its
-    // centre. Sampled on the measured axis, a narrow cut between two bins looks shallower than
-    // it is; without this it would be offered for bumps well below the gentlest cut.
+    // A cut may be at most twice as deep as the response stands above the median at its centre.
     constexpr float maximumCutPerExcess = 2.0f;
 
-    // Two measurements of an unchanged room (looped noise, its steady blocks averaged) differ by
-    // at most about 1 dB at any one frequency: 0.4 to 0.9 dB over 40..300 Hz, measured in virtual
-    // rooms with their hiss 30 and 40 dB under the noise. A bump counts where it stands three such
-    // differences above the band's median: a flat room's highest point stays under 1 dB, and a
-    // mode 6 dB over the band is cut every time.
+    // Two measurements of an unchanged room differ by well under 1 dB at any one frequency. A
+    // bump counts where it stands three such differences above the band's median.
     constexpr float measurementScatterDb = 1.0f;
     constexpr float scattersAboveMedian = 3.0f;
 
+    // A bin of the band and its weight: its share of the band on a logarithmic frequency axis,
+    // its width over its frequency.
     struct BandPoint
     {
         float frequencyHz;
         float value;
+        double weight;
     };
 
-    // The frequencies where the response stands out of what measuring again would change.
-    std::vector<float> bumpsAboveScatter (const std::vector<BandPoint>& band)
+    float levelAt (const float* values, int32_t count, float hzPerIndex, float hz)
     {
-        std::vector<float> sorted;
-
-        for (const auto& p : band)
-            sorted.push_back (p.value);
-
-        std::nth_element (sorted.begin(), sorted.begin() + static_cast<long> (sorted.size() / 2), sorted.end());
-        const float medianDb = 20.0f * sorted[sorted.size() / 2];
-        std::vector<float> bumps;
-
-        for (const auto& p : band)
-            if (20.0f * p.value - medianDb >= scattersAboveMedian * measurementScatterDb)
-                bumps.push_back (p.frequencyHz);
-
-        return bumps;
+        const float position = hz / hzPerIndex;
+        const auto below = std::clamp (static_cast<int32_t> (position), 0, count - 2);
+        const float fraction = position - static_cast<float> (below);
+        return values[below] + fraction * (values[below + 1] - values[below]);
     }
 
-    // The whole-Hz centres within a sixth of an octave of a bump that stands out: the only ones
-    // a cut is tried at.
-    std::vector<int32_t> centresNearBumps (const std::vector<float>& bumps)
+    // A peak of the response between two bins: the vertex of the parabola through the three
+    // bins around a local maximum, its frequency and its level.
+    struct Peak
     {
-        const float halfThird = std::pow (2.0f, 1.0f / 6.0f);
-        std::vector<int32_t> centres;
+        float hz;
+        float value;
+    };
 
-        for (int32_t centre = lowestHz; centre <= highestHz; ++centre)
-        {
-            const auto centreHz = static_cast<float> (centre);
+    Peak peakBetweenBins (const float* values, int32_t i, float hzPerIndex)
+    {
+        const float left = values[i - 1], centre = values[i], right = values[i + 1];
+        const float curvature = left - 2.0f * centre + right;
 
-            if (std::any_of (bumps.begin(), bumps.end(), [=] (float bump)
-                             { return centreHz >= bump / halfThird && centreHz <= bump * halfThird; }))
-                centres.push_back (centre);
-        }
+        if (! (curvature < 0.0f))
+            return { static_cast<float> (i) * hzPerIndex, centre };
 
-        return centres;
+        const float offset = std::clamp (0.5f * (left - right) / curvature, -0.5f, 0.5f);
+        const float slope = 0.5f * (right - left);
+        return { (static_cast<float> (i) + offset) * hzPerIndex, centre + slope * offset + 0.5f * curvature * offset * offset };
     }
 
     double squaredDeviation (const std::vector<BandPoint>& band, const PeakingShape* shape, float centreHz)
     {
-        double sum = 0.0;
-        double sumOfSquares = 0.0;
+        double sum = 0.0, sumOfSquares = 0.0, weights = 0.0;
 
         for (const auto& p : band)
         {
             const double y = static_cast<double> (p.value)
                            + (shape != nullptr ? peakingValue (*shape, p.frequencyHz, centreHz) : 0.0f);
-            sum += y;
-            sumOfSquares += y * y;
+            sum += p.weight * y;
+            sumOfSquares += p.weight * y * y;
+            weights += p.weight;
         }
 
-        return sumOfSquares - sum * sum / static_cast<double> (band.size());
+        return sumOfSquares - sum * sum / weights;
     }
 
-    // The level at centreHz above the band mean, interpolated between the band's points.
-    float excessAt (const std::vector<BandPoint>& band, float mean, float centreHz, float hzPerIndex)
+    // The level that half the band, by weight, lies under.
+    float medianOf (std::vector<BandPoint> band)
     {
-        const float position = std::clamp ((centreHz - band.front().frequencyHz) / hzPerIndex,
-                                           0.0f, static_cast<float> (band.size() - 1));
-        const auto below = std::min (static_cast<size_t> (position), band.size() - 2);
-        const float fraction = position - static_cast<float> (below);
-        return band[below].value + fraction * (band[below + 1].value - band[below].value) - mean;
+        std::sort (band.begin(), band.end(), [] (const BandPoint& a, const BandPoint& b) { return a.value < b.value; });
+        double total = 0.0, below = 0.0;
+
+        for (const auto& p : band)
+            total += p.weight;
+
+        for (const auto& p : band)
+            if ((below += p.weight) >= 0.5 * total)
+                return p.value;
+
+        return band.back().value;
+    }
+
+    std::vector<int32_t> centresWithin (const std::vector<float>& peaks, float lowFactor, float highFactor)
+    {
+        std::vector<int32_t> centres;
+
+        for (int32_t centre = lowestHz; centre <= highestHz; ++centre)
+        {
+            const auto hz = static_cast<float> (centre);
+
+            if (std::any_of (peaks.begin(), peaks.end(), [=] (float peak) { return hz >= peak * lowFactor && hz <= peak * highFactor; }))
+                centres.push_back (centre);
+        }
+
+        return centres;
     }
 }
 
@@ -104,42 +118,64 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
 {
     const EqSettings none { 0, 0, 0 };
 
-    if (values == nullptr || count <= 0 || ! (hzPerIndex > 0.0f) || ! std::isfinite (hzPerIndex))
+    if (values == nullptr || ! (hzPerIndex > 0.0f) || ! std::isfinite (hzPerIndex)
+        || static_cast<float> (count - 2) * hzPerIndex < static_cast<float> (highestHz) * 1.1f)
+        return none;
+
+    const auto firstBin = static_cast<int32_t> (std::floor (static_cast<float> (lowestHz) / hzPerIndex));
+    const auto lastBin = static_cast<int32_t> (std::ceil (static_cast<float> (highestHz) / hzPerIndex));
+
+    for (int32_t i = std::max (firstBin - 1, 0); i <= lastBin + 1; ++i)
+        if (! std::isfinite (values[i]))
+            return none;
+
+    if (lastBin - firstBin < 4)
         return none;
 
     std::vector<BandPoint> band;
 
-    for (int32_t i = 0; i < count; ++i)
+    for (int32_t i = firstBin; i <= lastBin; ++i)
     {
-        const float f = static_cast<float> (i) * hzPerIndex;
+        const float hz = static_cast<float> (i) * hzPerIndex;
 
-        if (f > static_cast<float> (highestHz))
-            break;
-
-        if (f < static_cast<float> (lowestHz))
-            continue;
-
-        if (! std::isfinite (values[i]))
-            return none;
-
-        band.push_back ({ f, values[i] });
+        if (hz >= static_cast<float> (lowestHz) && hz <= static_cast<float> (highestHz))
+            band.push_back ({ hz, values[i], 1.0 / i });
     }
 
-    if (band.size() < 3)
-        return none;
+    const float median = medianOf (band);
 
-    const auto centres = centresNearBumps (bumpsAboveScatter (band));
+    // The response's peaks inside the band, and those that stand out.
+    std::vector<float> strongPeaks, bumps;
+
+    for (int32_t i = std::max (firstBin, 1); i <= lastBin; ++i)
+    {
+        if (values[i] < values[i - 1] || values[i] < values[i + 1])
+            continue;
+
+        const auto peak = peakBetweenBins (values, i, hzPerIndex);
+        const float excessDb = 20.0f * (peak.value - median);
+
+        if (peak.hz < static_cast<float> (lowestHz) || peak.hz > static_cast<float> (highestHz))
+            continue;
+
+        if (excessDb >= strongModeDb)
+            strongPeaks.push_back (peak.hz);
+
+        if (excessDb >= scattersAboveMedian * measurementScatterDb)
+            bumps.push_back (peak.hz);
+    }
+
+    // A strong mode is cut at its own frequency; a lesser bump anywhere within a sixth of an octave.
+    const bool strong = ! strongPeaks.empty();
+    const float sixth = std::pow (2.0f, 1.0f / 6.0f);
+    const auto centres = strong ? centresWithin (strongPeaks, 1.0f - strongModeReach, 1.0f + strongModeReach)
+                                : centresWithin (bumps, 1.0f / sixth, sixth);
 
     if (centres.empty())
         return none;
 
-    float mean = 0.0f;
-
-    for (const auto& p : band)
-        mean += p.value / static_cast<float> (band.size());
-
     const double uncorrected = squaredDeviation (band, nullptr, 0.0f);
-    double best = uncorrected * (1.0 - minimumImprovement);
+    double best = strong ? uncorrected : uncorrected * (1.0 - minimumImprovement);
     EqSettings choice = none;
 
     for (int32_t q = 1; q <= numSteps; ++q)
@@ -147,15 +183,16 @@ EqSettings recommendNotch (const float* values, int32_t count, float hzPerIndex)
         for (int32_t depth = 1; depth <= numSteps; ++depth)
         {
             const PeakingShape shape = makePeakingShape (q, depth);
-
             const float cut = -peakingDepthDb (depth) / 20.0f;
 
             for (const int32_t centre : centres)
             {
-                if (cut > maximumCutPerExcess * excessAt (band, mean, static_cast<float> (centre), hzPerIndex))
+                const auto centreHz = static_cast<float> (centre);
+
+                if (cut > maximumCutPerExcess * (levelAt (values, count, hzPerIndex, centreHz) - median))
                     continue;
 
-                const double deviation = squaredDeviation (band, &shape, static_cast<float> (centre));
+                const double deviation = squaredDeviation (band, &shape, centreHz);
 
                 if (deviation < best)
                 {

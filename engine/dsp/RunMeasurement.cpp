@@ -1,10 +1,12 @@
 #include "RunMeasurement.h"
 
 #include "MeasurementCallback.h"
+#include "FlatNoise.h"
 #include "NotchRecommendation.h"
 #include "SpectrumAnalysis.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -23,20 +25,41 @@ namespace
     constexpr unsigned long hostFramesPerBuffer = 2048;
     constexpr double streamLatencySeconds = 0.2;
 
-    // The input starts before the noise and runs until it has played: room for this much more.
+    // The input records on after the noise has played, for as long as the sound path delays it,
+    // up to this margin: a slower path cannot be measured.
     constexpr int32_t captureMarginMs = 3000;
-
-    // A block is the room in steady state when its spectrum over 20..500 Hz repeats the block
-    // before it, within this RMS of the per-bin level differences. Consecutive steady blocks
-    // differ by 0.3..0.8 dB in a room whose hiss lies 40 dB under the noise, 2.5..4 dB at 20 dB;
-    // a block that misses 5 % of the noise differs by 3.5 dB, one that misses half by 6 dB.
-    constexpr float steadyBandLowHz = 20.0f;
-    constexpr float steadyBandHighHz = 500.0f;
-    constexpr float steadyToleranceDb = 3.0f;
 
     // A stream whose callbacks have not run for this long is taken as dead (a sound server that
     // went away can leave a stream active forever). Starting up takes up to about 2.5 s.
     constexpr int32_t stallLimitMs = 8000;
+
+    // A run ends this long after its noise and margin, whatever the sound system does.
+    constexpr int32_t deadlineSlackMs = 4000;
+
+    constexpr const char* overranText = "the sound system did not play or record the noise in time";
+    constexpr const char* pathTooSlowText = "the noise took longer than the recording's margin to reach the microphone";
+
+    // One stream's callbacks: stalled when they have not advanced for stallLimitMs.
+    class StreamWatch final
+    {
+    public:
+        bool stalled (int32_t callbacks)
+        {
+            const auto now = std::chrono::steady_clock::now();
+
+            if (callbacks != lastCallbacks)
+            {
+                lastCallbacks = callbacks;
+                lastChange = now;
+            }
+
+            return now - lastChange >= std::chrono::milliseconds (stallLimitMs);
+        }
+
+    private:
+        int32_t lastCallbacks = 0;
+        std::chrono::steady_clock::time_point lastChange = std::chrono::steady_clock::now();
+    };
 
     constexpr const char* givenUpText = "the audio system stopped answering when its sound server went away; "
                                         "restart the program to measure again";
@@ -226,53 +249,19 @@ namespace
         return gap && heard;
     }
 
-    int32_t binAt (const MeasurementState& state, float hz)
-    {
-        return static_cast<int32_t> (std::ceil (hz * static_cast<float> (state.blockLength) / static_cast<float> (state.sampleRate)));
-    }
-
-    // Whether the band just transformed into raw repeats the one kept from the block before.
-    bool repeatsPreviousBlock (MeasurementState& state, int32_t firstBin, int32_t endBin)
-    {
-        double sumOfSquares = 0.0;
-
-        for (int32_t i = firstBin; i < endBin; ++i)
-        {
-            const float now = state.raw.point (i).magnitude;
-            const float before = state.previousBand[i];
-
-            if (! (now > 0.0f && before > 0.0f))
-                return false;
-
-            const double differenceDb = 20.0 * std::log10 (static_cast<double> (now) / static_cast<double> (before));
-            sumOfSquares += differenceDb * differenceDb;
-        }
-
-        return endBin > firstBin && std::sqrt (sumOfSquares / (endBin - firstBin)) <= steadyToleranceDb;
-    }
-
     void lookAtBlock (MeasurementState& state, int32_t pass, uint64_t glitchedBlocks)
     {
         const int32_t length = state.blockLength;
         const float* block = state.captureBuffer + static_cast<size_t> (pass) * static_cast<size_t> (length);
         const bool silent = std::all_of (block, block + length, [] (float sample) { return sample == 0.0f; });
-        const bool flagged = (pass < 64 && ((glitchedBlocks >> pass) & 1) != 0) || hasSilentGap (block, length);
-        const int32_t firstBin = binAt (state, steadyBandLowHz);
-        const int32_t endBin = std::min (binAt (state, steadyBandHighHz), length / 2);
+        const bool flagged = silent || (pass < 64 && ((glitchedBlocks >> pass) & 1) != 0) || hasSilentGap (block, length);
 
         state.heardAnything = state.heardAnything || ! silent;
-        state.dft.transformBins (block, state.raw, 0, endBin);
+        const auto look = state.estimator.look (block, flagged);
 
-        const bool steady = ! silent && ! flagged && state.previousBandValid && repeatsPreviousBlock (state, firstBin, endBin);
-
-        for (int32_t i = 0; i < endBin; ++i)
-            state.previousBand[i] = state.raw.point (i).magnitude;
-
-        state.previousBandValid = ! silent;
-
-        if (! steady || state.capturesSaved >= state.capturesKept)
+        if (! look.candidate)
         {
-            // Amid the steady blocks a block that is not one is a glitch; after the last one the
+            // Amid the saved blocks a block that is not one is a glitch; after the last one the
             // noise has stopped, and what follows is not counted.
             if (state.capturesSaved > 0)
                 ++state.unsteadyBlocksPending;
@@ -281,17 +270,6 @@ namespace
         }
 
         std::printf ("\nSaving data for FFT: %d of %d", state.capturesSaved, state.capturesKept);
-
-        // The rest of the spectrum, while the next block plays.
-        state.dft.transformBins (block, state.raw, endBin, length / 2);
-
-        for (int32_t i = 0; i < length / 2; ++i)
-        {
-            const auto& point = state.raw.point (i);
-            auto& sum = state.captured.point (i);
-            sum.magnitude += point.magnitude;
-            sum.frequency = point.frequency;
-        }
 
         for (int32_t i = 0; i < length; ++i)
             state.keptPeak = std::max (state.keptPeak, std::abs (block[i]));
@@ -304,24 +282,32 @@ namespace
             state.dataForFFT = true;
     }
 
-    // The mean of the kept blocks' magnitudes: what the microphone heard of the played block.
-    void averageCaptured (MeasurementState& state)
+    // Where this run's noise arrived, once a block of it has been saved; and whether the whole
+    // noise has been heard by now.
+    bool heardTheWholeNoise (MeasurementState& state)
     {
-        const auto blocks = static_cast<float> (state.capturesSaved);
+        const int32_t captured = state.callbackContext.framesCaptured.load (std::memory_order_acquire);
 
-        for (int32_t i = 0; i < state.blockLength / 2; ++i)
-            state.captured.point (i).magnitude /= blocks;
+        if (state.arrivalFrame < 0)
+            state.arrivalFrame = state.estimator.arrivalFrame (state.captureBuffer, captured,
+                                                              state.callbackContext.capturedAtFirstPlayback.load());
+
+        if (state.arrivalFrame < 0)
+            return false;
+
+        // The last whole block that lies within the noise as the microphone hears it.
+        const int64_t lastBlockEnd = (state.arrivalFrame + state.noiseFrames) / state.blockLength * state.blockLength;
+        return captured >= lastBlockEnd;
     }
 }
 
 bool prepareCapture (MeasurementState& state, int32_t captureBlocks)
 {
     if (! state.allocateCaptureBuffers (captureBlocks)
-        || ! state.raw.allocate (state.blockLength)
-        || ! state.captured.allocate (state.blockLength)
-        || ! state.played.allocate (state.blockLength)
+        || ! state.gains.allocate (state.blockLength)
         || ! state.smoothed.allocate (state.blockLength)
-        || ! state.dft.setup (state.blockLength, state.sampleRate))
+        || ! FlatNoise::draw (state.playedBlock, state.blockLength)
+        || ! state.estimator.prepare (state.playedBlock, state.blockLength, state.sampleRate, captureBlocks))
         return false;
 
     auto& context = state.callbackContext;
@@ -330,10 +316,7 @@ bool prepareCapture (MeasurementState& state, int32_t captureBlocks)
     context.blockLength = state.blockLength;
     context.framesCaptured.store (0);
     context.glitchedBlocks.store (0);
-
-    for (int32_t i = 0; i < state.blockLength / 2; ++i)
-        state.captured.point (i).magnitude = 0.0f;
-
+    context.capturedAtFirstPlayback.store (-1);
     return true;
 }
 
@@ -365,6 +348,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.sampleRate = measurementSampleRate;
     state.durationMs = durationMs;
     state.blockLength = analysisBlockLength;
+    state.noiseFrames = noiseFrames;
     state.capturesKept = std::max (noiseFrames / state.blockLength, 1);
     state.capturePass = 0;
     state.capturesSaved = 0;
@@ -378,6 +362,8 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.heardAnything = false;
     state.silentBeforeNoise = false;
     state.meterError = nullptr;
+    state.arrivalFrame = -1;
+    state.pathDelayMs = -1.0;
 
     if (MeasurementState::isAudioGivenUp())
         return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
@@ -412,14 +398,18 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (inputFound != MeasurementOutcome::ok && ! levelOnly)
         return finish (state, statusAudioError, inputFound, textOf (inputFound));
 
-    const int32_t captureBlocks = (noiseFrames + measurementSampleRate * captureMarginMs / 1000) / state.blockLength + 1;
+    // The recording holds the listening before the noise, the noise, and the margin after it.
+    const int32_t marginFrames = measurementSampleRate * captureMarginMs / 1000;
+    const int32_t listenFrames = measurementSampleRate * listenBeforeNoiseMs / 1000;
+    const int32_t captureBlocks = (listenFrames + noiseFrames + marginFrames) / state.blockLength + 2;
 
     if (! levelOnly && ! prepareCapture (state, captureBlocks))
         return finish (state, statusOutOfMemory, MeasurementOutcome::outOfMemory, "out of memory");
 
     auto& context = state.callbackContext;
     context.noise = &state.noiseSource;
-    context.callbacksRun.store (0);
+    context.playbackCallbacks.store (0);
+    context.captureCallbacks.store (0);
     context.stopRequested.store (false);
     context.noisePlayed.store (false);
 
@@ -479,23 +469,35 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (startError != paNoError)
         return finish (state, statusAudioError, outcomeOfStartError (startError), Pa_GetErrorText (startError));
 
-    // What was played, once, while the first blocks are still on their way.
-    if (! levelOnly)
-        state.dft.transform (state.playedBlock, state.played);
+    // However the sound system behaves, a run ends: the noise, the margin, and time to start up.
+    const auto deadline = std::chrono::steady_clock::now()
+                          + std::chrono::milliseconds (durationMs + (levelOnly ? 0 : captureMarginMs) + deadlineSlackMs);
+    StreamWatch playbackWatch, captureWatch;
+    int32_t outputDoneAtFrame = -1;
+    const char* streamError = nullptr;
 
-    int32_t lastCallbacks = 0;
-    int32_t msWithoutCallback = 0;
-    PaError active = 0;
-
-    while ((active = Pa_IsStreamActive (state.outputStream)) == 1)
+    for (;;)
     {
-        if (! levelOnly && (active = Pa_IsStreamActive (state.inputStream)) != 1)
+        const PaError outputActive = Pa_IsStreamActive (state.outputStream);
+
+        if (outputActive < 0)
         {
-            active = active < 0 ? active : paInternalError;
+            streamError = Pa_GetErrorText (outputActive);
             break;
         }
 
-        if (! levelOnly)
+        const bool capturing = ! levelOnly;
+        const PaError inputActive = capturing ? Pa_IsStreamActive (state.inputStream) : 1;
+
+        // An input that ends by itself ends the run; whether the noise had played by then says
+        // what went wrong, if anything did.
+        if (inputActive != 1)
+        {
+            streamError = inputActive < 0 ? Pa_GetErrorText (inputActive) : nullptr;
+            break;
+        }
+
+        if (capturing)
             pollCapture (state);
 
         if (asksToExit (state))
@@ -504,20 +506,39 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
             return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
         }
 
-        const int32_t callbacks = context.callbacksRun.load (std::memory_order_relaxed);
-        msWithoutCallback = callbacks == lastCallbacks ? msWithoutCallback + pollIntervalMs : 0;
-        lastCallbacks = callbacks;
+        const int32_t captured = context.framesCaptured.load (std::memory_order_acquire);
 
-        if (msWithoutCallback >= stallLimitMs)
+        if (outputActive == 0 && outputDoneAtFrame < 0)
+            outputDoneAtFrame = captured;
+
+        // The noise has played. The microphone hears it later by the sound path's delay: the
+        // recording goes on until the whole noise has arrived, or the margin is up.
+        if (outputDoneAtFrame >= 0
+            && (! capturing || heardTheWholeNoise (state) || captured >= outputDoneAtFrame + marginFrames
+                || captured >= context.captureCapacity))
+            break;
+
+        const bool playbackStalled = outputActive == 1 && playbackWatch.stalled (context.playbackCallbacks.load (std::memory_order_relaxed));
+        const bool captureStalled = capturing && captureWatch.stalled (context.captureCallbacks.load (std::memory_order_relaxed));
+
+        if (playbackStalled || captureStalled)
         {
             state.giveUpStreams();
             return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
         }
 
+        if (std::chrono::steady_clock::now() >= deadline)
+        {
+            if (! endStreamsFromCallbacks (state))
+                return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
+
+            return finish (state, statusFailed, MeasurementOutcome::overran, overranText);
+        }
+
         Pa_Sleep (pollIntervalMs);
     }
 
-    // The noise has played: the input has nothing more to hear.
+    // The input has nothing more to hear.
     if (! endStreamsFromCallbacks (state))
         return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
 
@@ -525,9 +546,8 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         pollCapture (state);
 
     // A stream whose sound server went away ends as if it had completed, before its noise has played.
-    const char* streamError = active < 0 ? Pa_GetErrorText (active)
-                              : ! context.noisePlayed.load (std::memory_order_acquire) ? "the audio stream ended before the noise had played"
-                                                                                       : nullptr;
+    if (streamError == nullptr && ! context.noisePlayed.load (std::memory_order_acquire))
+        streamError = "the audio stream ended before the noise had played";
 
     for (auto* stream : { &state.outputStream, &state.inputStream })
     {
@@ -545,6 +565,17 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         return streamError != nullptr ? finish (state, statusFailed, MeasurementOutcome::streamStopped, streamError)
                                       : finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 
+    // The saved blocks that agree with each other; the rest were the room ringing up or glitches.
+    const int32_t kept = state.estimator.settle();
+    state.glitchedBuffersSkipped += state.capturesSaved - kept;
+
+    const int32_t captured = context.framesCaptured.load (std::memory_order_acquire);
+    const int32_t firstPlayback = context.capturedAtFirstPlayback.load (std::memory_order_acquire);
+    state.arrivalFrame = state.estimator.arrivalFrame (state.captureBuffer, captured, firstPlayback);
+
+    if (state.arrivalFrame >= 0 && firstPlayback >= 0)
+        state.pathDelayMs = 1000.0 * static_cast<double> (state.arrivalFrame - firstPlayback) / state.sampleRate;
+
     if (! state.hasKeptBlocks())
     {
         if (streamError != nullptr)
@@ -553,18 +584,19 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         if (! state.heardAnything)
             return finish (state, statusFailed, MeasurementOutcome::silence, "the microphone recorded only silence");
 
-        return finish (state, statusFailed, MeasurementOutcome::unsteady, "no block of the recording repeated the one before it");
+        // The noise was still arriving when the recording had to end.
+        if (state.arrivalFrame >= 0 && state.arrivalFrame + noiseFrames > captured)
+            return finish (state, statusFailed, MeasurementOutcome::pathTooSlow, pathTooSlowText);
+
+        return finish (state, statusFailed, MeasurementOutcome::unsteady, "no block of the recording held this run's noise steadily");
     }
 
     state.streamErrorAfterKeeping = streamError;
 
-    // The analysis takes a while; a thread that is leaving has no use for it.
     if (asksToExit (state))
         return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
 
-    averageCaptured (state);
-
-    if (! analyseResponse (state.captured, state.played, state.smoothed))
+    if (! state.estimator.response (state.gains) || ! analyseGains (state.gains, state.smoothed))
         return finish (state, statusFailed, MeasurementOutcome::silence, "the captured blocks gave no response (silence?)");
 
     if (result == nullptr)

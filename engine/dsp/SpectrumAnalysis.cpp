@@ -111,9 +111,14 @@ bool analyseResponse (SpectrumArray& captured, SpectrumArray& played, SpectrumAr
         p.magnitude = playedMagnitude > 0.0f ? p.magnitude / playedMagnitude : 0.0f;
     }
 
-    smoothSpectrum (captured, smoothed);
+    return analyseGains (captured, smoothed);
+}
 
-    if (smoothed.size() != count)
+bool analyseGains (SpectrumArray& gains, SpectrumArray& smoothed)
+{
+    smoothSpectrum (gains, smoothed);
+
+    if (smoothed.size() != gains.size() || smoothed.size() == 0)
         return false;
 
     toDecibels (smoothed);

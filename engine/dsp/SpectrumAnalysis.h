@@ -24,6 +24,11 @@ bool normaliseToBand (SpectrumArray& spectrum, float lowHz, float highHz);
 // centred on zero, where the mapping needs no offset. An empty input range changes nothing.
 void scaleRange (SpectrumArray& spectrum, float inMin, float outMin, float inMax, float outMax);
 
+// The response from the room's gain per bin (magnitudes): smoothed, in decibels, normalised to
+// 40..280 Hz and scaled +-20 dB to +-1, into smoothed. False when there is no response to give
+// (silence: the band mean is not finite).
+bool analyseGains (SpectrumArray& gains, SpectrumArray& smoothed);
+
 // The room's response from what the microphone heard and what was played: each bin of captured
 // (the steady blocks' mean magnitudes) over the same bin of played, then smoothed, in decibels,
 // normalised to 40..280 Hz and scaled +-20 dB to +-1, into smoothed. With periodic noise each

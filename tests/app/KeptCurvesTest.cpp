@@ -135,10 +135,11 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
     std::set<int> statuses;
     for (auto outcome : { MeasurementOutcome::noAudioDevice, MeasurementOutcome::devicesBusy, MeasurementOutcome::audioGivenUp,
                           MeasurementOutcome::streamStopped, MeasurementOutcome::silence, MeasurementOutcome::unsteady,
-                          MeasurementOutcome::outOfMemory, MeasurementOutcome::inputMissing })
+                          MeasurementOutcome::outOfMemory, MeasurementOutcome::inputMissing, MeasurementOutcome::pathTooSlow,
+                          MeasurementOutcome::overran })
         statuses.insert (ConsoleMeasurement::statusFor (outcome));
     statuses.insert (ConsoleMeasurement::statusNotSaved);
-    EXPECT_EQ (statuses.size(), 9u);
+    EXPECT_EQ (statuses.size(), 11u);
     EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::outputMissing), ConsoleMeasurement::statusFor (MeasurementOutcome::inputMissing));
     EXPECT_EQ (statuses.count (0) + statuses.count (CommandLine::statusWrongUsage) + statuses.count (CommandLine::statusStopped), 0u);
     EXPECT_EQ (ConsoleMeasurement::statusFor (MeasurementOutcome::ok), 0);

@@ -295,7 +295,8 @@ TEST (MeasurementNotes, EveryFailureHasASentenceOfItsOwnAndSuccessOrAStopNone)
     const MeasurementOutcome failures[] = { MeasurementOutcome::noAudioDevice, MeasurementOutcome::audioGivenUp,
                                             MeasurementOutcome::streamStopped, MeasurementOutcome::silence,
                                             MeasurementOutcome::unsteady, MeasurementOutcome::outOfMemory,
-                                            MeasurementOutcome::inputMissing, MeasurementOutcome::outputMissing };
+                                            MeasurementOutcome::inputMissing, MeasurementOutcome::outputMissing,
+                                            MeasurementOutcome::pathTooSlow, MeasurementOutcome::overran };
     juce::StringArray sentences;
 
     for (auto outcome : failures)

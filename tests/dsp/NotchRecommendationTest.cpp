@@ -230,3 +230,35 @@ TEST (NotchRecommendation, IgnoresWhatLiesOutsideTheBand)
 
     EXPECT_EQ (recommendNotch (values.data(), numValues, hzPerIndex), (EqSettings { 3, 100, 4 }));
 }
+
+TEST (NotchRecommendation, CutsABassModeAtItsOwnFrequencyHoweverRoughTheBandAboveItAndNeverADip)
+{
+    // As a room that rings: a mode at 40..50 Hz standing 6 to 9 dB over the band's median, while
+    // the band above 100 Hz, most of its bins, swings by +-5 dB. Counted per hertz, the swings
+    // outweigh the mode; counted per octave, as ears do, the mode is what a notch is for.
+    for (const double modeHz : { 41.5, 45.0, 49.0 })
+        for (const double heightDb : { 6.5, 9.0 })
+        {
+            auto values = bump (modeHz, heightDb, 0.08);
+
+            for (int32_t i = 1; i < numValues; ++i)
+            {
+                const double hz = i * hzPerIndex;
+
+                if (hz > 100.0)
+                    values[static_cast<size_t> (i)] += static_cast<float> (0.25 * std::sin (2.0 * 3.141592653589793 * hz / 23.0));
+            }
+
+            const auto setting = recommendNotch (values.data(), numValues, hzPerIndex);
+            EXPECT_NEAR (setting.frequencyHz, modeHz, 0.05 * modeHz) << modeHz << " Hz, " << heightDb << " dB: " << setting;
+        }
+
+    // Deep dips and nothing standing out: no cut, least of all at a dip.
+    auto dips = bump (60.0, -18.0, 0.05);
+    const auto more = bump (150.0, -14.0, 0.05);
+
+    for (size_t i = 0; i < dips.size(); ++i)
+        dips[i] += more[i];
+
+    EXPECT_EQ (recommendNotch (dips.data(), numValues, hzPerIndex), none);
+}

@@ -10,53 +10,47 @@
 
 namespace
 {
-    constexpr int32_t blockLength = 4096;
-    constexpr int32_t delay = 1234;
-    constexpr int32_t hissOnly = -1;
-    constexpr int32_t dead = -2;
+    constexpr int32_t blockLength = 16384;
+    constexpr int32_t arrival = blockLength + 1200;
 
     // A state as runMeasurement sets it up, without PortAudio: the test feeds the capture callback
-    // with what a microphone would hear of a looped block of noise, and looks as the worker does.
+    // with what a microphone hears of the state's looped block (arriving at frame `arrival`, heard
+    // straight, with hiss), and looks as the worker does.
     struct PollRig
     {
-        PollRig()
+        explicit PollRig (int32_t capturesKept = 13)
         {
             state.blockLength = blockLength;
-            state.capturesKept = 13;
-            EXPECT_TRUE (prepareCapture (state, 16));
-
-            std::mt19937 noise (5);
-            std::uniform_real_distribution<float> uniform (-1.0f, 1.0f);
-            loop.resize (blockLength);
-
-            for (auto& sample : loop)
-                sample = uniform (noise);
+            state.capturesKept = capturesKept;
+            EXPECT_TRUE (prepareCapture (state, 24));
+            state.callbackContext.capturedAtFirstPlayback = 0;
         }
 
-        // One block of the recording: for each frame, how far the loop lags there (the room's delay),
-        // or hissOnly where the noise is not heard, or dead where the sound server filled in zeros.
-        void deliver (const std::function<int32_t (int32_t)>& lagAt, PaStreamCallbackFlags flags = 0)
+        // The next block of the recording; `heard` says, per frame, whether the noise is heard there.
+        void deliver (const std::function<bool (int32_t)>& heard, PaStreamCallbackFlags flags = 0)
         {
             std::vector<float> samples (blockLength);
 
             for (int32_t i = 0; i < blockLength; ++i)
             {
-                const int32_t lag = lagAt (i);
-                const float heard = lag >= 0 ? loop[static_cast<size_t> ((i + blockLength - lag) % blockLength)] : 0.0f;
-                samples[static_cast<size_t> (i)] = lag == dead ? 0.0f : heard + hiss (generator);
+                const int32_t frame = delivered + i;
+                const float noise = frame >= arrival && heard (i) ? state.playedBlock[(frame - arrival) % blockLength] : 0.0f;
+                samples[static_cast<size_t> (i)] = noise + hiss (generator);
             }
 
             for (int32_t offset = 0; offset < blockLength; offset += 2048)
                 captureCallback (samples.data() + offset, nullptr, 2048, nullptr, offset == 0 ? flags : 0, &state.callbackContext);
+
+            delivered += blockLength;
         }
 
-        void deliverSteady (PaStreamCallbackFlags flags = 0)
+        void deliverNoise (PaStreamCallbackFlags flags = 0)
         {
-            deliver ([] (int32_t) { return delay; }, flags);
+            deliver ([] (int32_t) { return true; }, flags);
         }
 
         MeasurementState state;
-        std::vector<float> loop;
+        int32_t delivered = 0;
         std::mt19937 generator { 9 };
         std::uniform_real_distribution<float> hiss { -0.001f, 0.001f };
     };
@@ -72,98 +66,81 @@ namespace
     }
 }
 
-TEST (PollCapture, KeepsEveryBlockThatRepeatsTheOneBeforeItAndNothingAroundTheNoise)
+TEST (PollCapture, SavesTheBlocksOfThisRunsNoiseAndTellsWhenItArrived)
 {
     PollRig rig;
     testing::internal::CaptureStdout();
 
-    rig.deliver ([] (int32_t) { return hissOnly; });                           // 0: the room's hiss
-    rig.deliver ([] (int32_t i) { return i >= 1200 ? delay : hissOnly; });     // 1: the noise arrives
+    rig.deliver ([] (int32_t) { return false; });                     // 0: the room's hiss
+    rig.deliverNoise();                                               // 1: the noise arrives at 1200
     pollCapture (rig.state);
     pollCapture (rig.state); // a second look finds nothing new
 
-    for (int block = 2; block <= 6; ++block)                                    // 2..6: steady state
-        rig.deliverSteady();
+    for (int block = 2; block <= 6; ++block)                          // 2..6: steady state
+        rig.deliverNoise();
 
-    rig.deliver ([] (int32_t i) { return i < 2000 ? delay : hissOnly; });      // 7: the noise ends
-    rig.deliver ([] (int32_t) { return hissOnly; });                           // 8
-    captureCallback (rig.loop.data(), nullptr, 1000, nullptr, 0, &rig.state.callbackContext); // part of a block
+    rig.deliver ([] (int32_t i) { return i < 2000; });                // 7: the noise ends
+    rig.deliver ([] (int32_t) { return false; });                     // 8
+    captureCallback (rig.state.playedBlock, nullptr, 1000, nullptr, 0, &rig.state.callbackContext); // part of a block
     pollCapture (rig.state);
 
-    const auto printed = testing::internal::GetCapturedStdout();
-
-    // Block 2 is the first whole block of noise, but the one before it was not: only from block 3
-    // on has the room been heard in steady state for a whole period.
-    EXPECT_EQ (printed, passLine (0) + passLine (1) + passLine (2) + passLine (3) + savingLine (0) + passLine (4)
-                            + savingLine (1) + passLine (5) + savingLine (2) + passLine (6) + savingLine (3)
-                            + passLine (7) + passLine (8));
-    EXPECT_EQ (rig.state.capturesSaved, 4);
-    EXPECT_TRUE (rig.state.hasKeptBlocks());
+    // Block 1 holds the noise from its 1200th frame on but follows hiss; from block 2 on, each
+    // block holds it and lines up with the one before.
+    EXPECT_EQ (testing::internal::GetCapturedStdout(),
+               passLine (0) + passLine (1) + passLine (2) + savingLine (0) + passLine (3) + savingLine (1) + passLine (4)
+                   + savingLine (2) + passLine (5) + savingLine (3) + passLine (6) + savingLine (4) + passLine (7)
+                   + passLine (8));
+    EXPECT_EQ (rig.state.capturesSaved, 5);
     EXPECT_EQ (rig.state.glitchedBuffersSkipped, 0) << "what follows the noise is no glitch";
     EXPECT_EQ (rig.state.capturePass, 9);
-    EXPECT_FALSE (rig.state.dataForFFT);
     EXPECT_TRUE (rig.state.heardAnything);
-    EXPECT_NEAR (rig.state.keptPeak, 1.0f, 0.01f);
+    EXPECT_NEAR (rig.state.keptPeak, 1.0f, 0.1f);
 
-    // The captured spectrum is the sum of the four steady blocks' spectra.
-    DftAnalyzer dft;
-    SpectrumArray single;
-    ASSERT_TRUE (dft.setup (blockLength, 44100));
-    ASSERT_TRUE (single.allocate (blockLength));
-    dft.transform (rig.state.captureBuffer + 4 * blockLength, single);
-
-    for (const int32_t bin : { 1, 10, 100, 2047 })
-        EXPECT_NEAR (rig.state.captured.point (bin).magnitude, 4.0f * single.point (bin).magnitude,
-                     0.02f * single.point (bin).magnitude) << "bin " << bin;
+    EXPECT_EQ (rig.state.estimator.settle(), 5);
+    EXPECT_TRUE (rig.state.hasKeptBlocks());
+    EXPECT_NEAR (static_cast<double> (rig.state.estimator.arrivalFrame (rig.state.captureBuffer, 9 * blockLength, 0)),
+                 arrival, 0.012 * 44100);
 }
 
-TEST (PollCapture, LeavesAsideAGlitchAGapAndAJumpInTheNoiseAndCountsThemAsGlitches)
+TEST (PollCapture, NeverSavesAGlitchAGapOrSilenceAndStopsSavingAtTheCapacity)
 {
     PollRig rig;
     testing::internal::CaptureStdout();
 
-    rig.deliverSteady();                                                          // 0: nothing to repeat
-    rig.deliverSteady();                                                          // 1: kept
-    rig.deliverSteady (paInputOverflow);                                          // 2: input was lost
-    rig.deliverSteady();                                                          // 3: kept
-    rig.deliver ([] (int32_t i) { return i >= 500 && i < 564 ? dead : delay; });  // 4: a gap of silence
-    rig.deliverSteady();                                                          // 5: kept
-    rig.deliver ([] (int32_t i) { return i < 2000 ? delay : delay + 700; });      // 6: the loop skips
-    rig.deliver ([] (int32_t) { return delay + 700; });                           // 7: steady, but not like 6
-    rig.deliver ([] (int32_t) { return delay + 700; });                           // 8: kept
-    rig.deliver ([] (int32_t) { return hissOnly; });                              // 9: the noise is over
+    rig.deliver ([] (int32_t) { return false; });                     // 0
+    rig.deliverNoise();                                               // 1: arrives
+    rig.deliverNoise();                                               // 2: saved
+    rig.deliverNoise (paInputOverflow);                               // 3: input was lost
+    rig.deliverNoise();                                               // 4: saved
+    rig.deliver ([] (int32_t) { return true; });
+    std::fill_n (rig.state.captureBuffer + 5 * blockLength + 500, 64, 0.0f); // 5: a gap the server filled with zeros
+    rig.deliverNoise();                                               // 6: saved
     pollCapture (rig.state);
     testing::internal::GetCapturedStdout();
 
-    EXPECT_EQ (rig.state.capturesSaved, 4);
-    EXPECT_EQ (rig.state.glitchedBuffersSkipped, 4) << "blocks 2, 4, 6 and 7";
-}
+    EXPECT_EQ (rig.state.capturesSaved, 3);
+    EXPECT_EQ (rig.state.glitchedBuffersSkipped, 2) << "blocks 3 and 5";
 
-TEST (PollCapture, NeverKeepsSilenceAndStopsSavingAtTheCapacity)
-{
     PollRig silent;
     testing::internal::CaptureStdout();
 
     for (int block = 0; block < 4; ++block)
-        silent.deliver ([] (int32_t) { return dead; });
+        captureCallback (std::vector<float> (blockLength, 0.0f).data(), nullptr, blockLength, nullptr, 0, &silent.state.callbackContext);
 
     pollCapture (silent.state);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ (silent.state.capturesSaved, 0) << "silence repeats itself, but it is no measurement";
     EXPECT_FALSE (silent.state.heardAnything);
 
-    PollRig rig;
-    rig.state.capturesKept = 2;
+    PollRig full (2);
     testing::internal::CaptureStdout();
 
-    for (int block = 0; block < 5; ++block)
-        rig.deliverSteady();
+    for (int block = 0; block < 6; ++block)
+        full.deliverNoise();
 
-    pollCapture (rig.state);
-
+    pollCapture (full.state);
     EXPECT_EQ (testing::internal::GetCapturedStdout(),
-               passLine (0) + passLine (1) + savingLine (0, 2) + passLine (2) + savingLine (1, 2) + passLine (3, true)
-                   + passLine (4, true));
-    EXPECT_EQ (rig.state.capturesSaved, 2);
-    EXPECT_TRUE (rig.state.dataForFFT);
+               passLine (0) + passLine (1) + passLine (2) + savingLine (0, 2) + passLine (3) + savingLine (1, 2)
+                   + passLine (4, true) + passLine (5, true));
+    EXPECT_TRUE (full.state.dataForFFT);
 }

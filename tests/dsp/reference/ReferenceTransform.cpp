@@ -1,54 +1,28 @@
 #include "ReferenceTransform.h"
 
-#include "DspConstants.h"
-#include "TrigTables.h"
-
 #include <cmath>
-#include <vector>
 
-bool referenceTransform (const float* block, int32_t n, float* magnitudes)
+std::vector<std::complex<long double>> referenceTransform (const float* block, int32_t n)
 {
-    buildTrigTables();
-    const float* sines = sineTable();
-    const float* cosines = cosineTable();
+    constexpr long double twoPi = 6.283185307179586476925286766559L;
+    std::vector<std::complex<long double>> bins (static_cast<size_t> (n / 2 + 1));
 
-    std::vector<float> increments (static_cast<size_t> (n));
+    // The angle of sample j in bin k is 2 pi (j k mod n) / n: one table of n angles serves all.
+    std::vector<std::complex<long double>> turns (static_cast<size_t> (n));
 
-    for (int32_t j = 0; j < n; ++j)
-        increments[static_cast<size_t> (j)] = -2.0f * dsp::pi * static_cast<float> (j) / static_cast<float> (n);
+    for (int32_t m = 0; m < n; ++m)
+        turns[static_cast<size_t> (m)] = std::polar (1.0L, -twoPi * m / n);
 
-    bool indicesCovered = true;
-
-    for (int32_t i = 0; i < n / 2; ++i)
+    for (int32_t k = 0; k <= n / 2; ++k)
     {
-        float cosineSum = 0.0f;
-        float sineSum = 0.0f;
+        std::complex<long double> sum = 0.0L;
+        int64_t m = 0;
 
-        for (int32_t j = 0; j < n - 1; ++j)
-        {
-            float a = increments[static_cast<size_t> (j)] * static_cast<float> (i);
-            a = a - dsp::twoPi * std::trunc (a / dsp::twoPi);
+        for (int32_t j = 0; j < n; ++j, m = (m + k) % n)
+            sum += static_cast<long double> (block[j]) * turns[static_cast<size_t> (m)];
 
-            if (a < 0.0f)
-                a += dsp::twoPi;
-
-            auto k = static_cast<int32_t> (a * 180.0f / dsp::pi);
-
-            if (k == 360)
-                k = 0;
-
-            if (k < 0 || k > 359)
-            {
-                indicesCovered = false;
-                k = 0;
-            }
-
-            cosineSum += cosines[k] * block[j];
-            sineSum += sines[k] * block[j];
-        }
-
-        magnitudes[i] = 2.0f * std::sqrt (cosineSum * cosineSum + sineSum * sineSum);
+        bins[static_cast<size_t> (k)] = sum;
     }
 
-    return indicesCovered;
+    return bins;
 }
