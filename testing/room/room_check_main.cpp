@@ -2,7 +2,7 @@
 // its speakers (left, right, both), records its microphone, and compares the transfer function
 // heard with the impulse responses in the room's folder. Prints; run it by hand.
 //
-//   sonavel-room-check ROOM_DIR [--seconds S] [--speakers left|right|both|all]
+//   sonavel-room-check ROOM_DIR [--seconds S] [--speakers left|right|both|all] [--amplitude A]
 //
 // Per choice of speakers: the path's latency (from the streams' timing and the lag of the
 // recording behind the played noise), the difference of the heard response from the truth over
@@ -106,7 +106,7 @@ namespace
     Take playAndRecord (const std::vector<float>& frames, double tailSeconds)
     {
         pa_sample_spec stereo { PA_SAMPLE_FLOAT32LE, rate, 2 }, mono { PA_SAMPLE_FLOAT32LE, rate, 1 };
-        const pa_buffer_attr playAttr { static_cast<uint32_t> (-1), static_cast<uint32_t> (rate / 20 * 8), static_cast<uint32_t> (-1),
+        const pa_buffer_attr playAttr { static_cast<uint32_t> (-1), static_cast<uint32_t> (rate / 5 * 8), static_cast<uint32_t> (-1),
                                         static_cast<uint32_t> (-1), static_cast<uint32_t> (-1) };
         const pa_buffer_attr recordAttr { static_cast<uint32_t> (-1), static_cast<uint32_t> (-1), static_cast<uint32_t> (-1),
                                           static_cast<uint32_t> (-1), static_cast<uint32_t> (rate / 50 * 4) };
@@ -203,10 +203,10 @@ namespace
         return best;
     }
 
-    void check (const std::string& name, const std::vector<float>& truth, double seconds, double tailSeconds)
+    void check (const std::string& name, const std::vector<float>& truth, double seconds, double tailSeconds, float amplitude)
     {
         std::mt19937 random (20261209);
-        std::uniform_real_distribution<float> uniform (-1.0f, 1.0f);
+        std::uniform_real_distribution<float> uniform (-amplitude, amplitude);
         std::vector<float> block (period);
 
         for (auto& v : block)
@@ -268,7 +268,7 @@ namespace
                 mean[k] += h[k] / static_cast<double> (heard.size());
 
         std::vector<double> measuredMagnitudes (period / 2);
-        double sum = 0.0, most = 0.0, gain = 0.0;
+        double sum = 0.0, most = 0.0, gain = 0.0, worstHz = 0.0;
         int count = 0;
 
         for (int k = 0; k < period / 2; ++k)
@@ -280,6 +280,9 @@ namespace
 
             const double d = 20.0 * std::log10 (measuredMagnitudes[static_cast<size_t> (k)] / truthMagnitudes[static_cast<size_t> (k)]);
             sum += d * d;
+            if (std::abs (d) > most)
+                worstHz = k * static_cast<double> (rate) / period;
+
             most = std::max (most, std::abs (d));
             gain += d;
             ++count;
@@ -333,10 +336,10 @@ namespace
         for (size_t i = first; i < last && i < take.recorded.size(); ++i)
             power += static_cast<double> (take.recorded[i]) * take.recorded[i];
 
-        std::printf ("%-5s: latency %.1f ms | vs truth 40-280 Hz per bin: %.3f dB RMS, %.3f dB max, level %+.3f dB | "
+        std::printf ("%-5s: latency %.1f ms | vs truth 40-280 Hz per bin: %.3f dB RMS, %.3f dB max (%.1f Hz), level %+.3f dB | "
                      "after analysis: %.3f dB RMS, %.3f dB max | %zu periods, worst %.1f dB off their mean, "
                      "slip %.2f samples | heard at %.1f dBFS RMS\n",
-                     name.c_str(), latencyMs, std::sqrt (sum / count), most, gain / count, std::sqrt (curveSum / count), curveMost,
+                     name.c_str(), latencyMs, std::sqrt (sum / count), most, worstHz, gain / count, std::sqrt (curveSum / count), curveMost,
                      heard.size(), worstPeriod, drift, 10.0 * std::log10 (power / static_cast<double> (last - first) + 1e-30));
     }
 }
@@ -345,13 +348,14 @@ int main (int argc, char** argv)
 {
     if (argc < 2)
     {
-        std::fputs ("usage: sonavel-room-check ROOM_DIR [--seconds S] [--speakers left|right|both|all]\n", stderr);
+        std::fputs ("usage: sonavel-room-check ROOM_DIR [--seconds S] [--speakers left|right|both|all] [--amplitude A]\n", stderr);
         return 2;
     }
 
     const std::string dir = argv[1];
     double seconds = 20.0;
     std::string speakers = "all";
+    float amplitude = 1.0f;
 
     for (int i = 2; i + 1 < argc; i += 2)
     {
@@ -361,6 +365,8 @@ int main (int argc, char** argv)
             seconds = std::atof (argv[i + 1]);
         else if (option == "--speakers")
             speakers = argv[i + 1];
+        else if (option == "--amplitude")
+            amplitude = static_cast<float> (std::atof (argv[i + 1]));
     }
 
     const auto left = readRaw (dir + "/impulse-left.f32");
@@ -386,7 +392,7 @@ int main (int argc, char** argv)
 
     for (const std::string name : { "left", "right", "both" })
         if (speakers == "all" || speakers == name)
-            check (name, withMicrophone (name == "left" ? left : name == "right" ? right : TrueResponse::sum (left, right)), seconds, tail);
+            check (name, withMicrophone (name == "left" ? left : name == "right" ? right : TrueResponse::sum (left, right)), seconds, tail, amplitude);
 
     return 0;
 }

@@ -10,9 +10,8 @@
 // response not), microphone.f32 with --mic-response (its minimum-phase FIR), and room.txt: the
 // figures, and "mean_gain G", the power mean of |H_left + H_right| over 40..280 Hz at the
 // listening position without notch or level, against which the room's hiss is set.
-// --filter takes the one-band room's response (made by the script with the same plugin the
-// server runs) for both speakers, and writes path.f32 as well: what runs behind that filter
-// (the notch, or a unit impulse).
+// --filter takes the one-band room's response from each speaker (made by the script with the
+// same plugin the server runs) and adds the notch.
 #include "MicrophoneResponse.h"
 #include "PeakingBiquad.h"
 #include "RoomFigures.h"
@@ -285,16 +284,11 @@ int main (int argc, char** argv)
             return 2;
         }
 
-        std::vector<double> path { 1.0 };
-        applyNotch (notch, path);
         std::vector<double> h (filter.begin(), filter.end());
         applyNotch (notch, h);
         room.left = room.right = toFloat (h);
         room.meanGain = 1.0;
         room.figures = describe ("left", room.left) + describe ("both", TrueResponse::sum (room.left, room.right));
-
-        if (! writeRaw (out + "/path.f32", toFloat (path)))
-            return 1;
     }
 
     if (! writeRaw (out + "/impulse-left.f32", room.left) || ! writeRaw (out + "/impulse-right.f32", room.right)
