@@ -8,14 +8,11 @@
 // recording behind the played noise), the difference of the heard response from the truth over
 // 40..280 Hz per analysis bin and after the program's analysis, and every period of the noise
 // against their mean (a gap or an underrun shows as a period far off, and as a lag that moves).
+#include "RoomListener.h"
 #include "Spectrum.h"
 #include "TrueResponse.h"
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -23,31 +20,12 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <thread>
-#include <time.h>
 #include <vector>
 
 namespace
 {
-    constexpr int rate = TrueResponse::sampleRate;
+    constexpr int rate = RoomListener::sampleRate;
     constexpr int period = TrueResponse::analysisLength;
-    constexpr int chunk = 1024;
-
-    double now()
-    {
-        timespec t {};
-        clock_gettime (CLOCK_MONOTONIC, &t);
-        return static_cast<double> (t.tv_sec) + 1e-9 * static_cast<double> (t.tv_nsec);
-    }
-
-    double median (std::vector<double> v)
-    {
-        if (v.empty())
-            return 0.0;
-
-        std::sort (v.begin(), v.end());
-        return v[v.size() / 2];
-    }
 
     std::vector<float> readRaw (const std::string& path)
     {
@@ -95,97 +73,19 @@ namespace
 
     bool inBand (int k) { return k * static_cast<double> (rate) / period >= 40.0 && k * static_cast<double> (rate) / period <= 280.0; }
 
-    struct Take
-    {
-        std::vector<float> recorded;
-        double playOffset = 0.0, recordOffset = 0.0; // wall time of stream frame 0
-    };
-
-    // Plays frames (interleaved stereo) after a second of silence, and records the microphone
-    // for as long again and tail seconds more.
-    Take playAndRecord (const std::vector<float>& frames, double tailSeconds)
-    {
-        pa_sample_spec stereo { PA_SAMPLE_FLOAT32LE, rate, 2 }, mono { PA_SAMPLE_FLOAT32LE, rate, 1 };
-        const pa_buffer_attr playAttr { static_cast<uint32_t> (-1), static_cast<uint32_t> (rate / 5 * 8), static_cast<uint32_t> (-1),
-                                        static_cast<uint32_t> (-1), static_cast<uint32_t> (-1) };
-        const pa_buffer_attr recordAttr { static_cast<uint32_t> (-1), static_cast<uint32_t> (-1), static_cast<uint32_t> (-1),
-                                          static_cast<uint32_t> (-1), static_cast<uint32_t> (rate / 50 * 4) };
-        int error = 0;
-        auto* record = pa_simple_new (nullptr, "room check", PA_STREAM_RECORD, nullptr, "microphone", &mono, nullptr, &recordAttr, &error);
-        auto* play = pa_simple_new (nullptr, "room check", PA_STREAM_PLAYBACK, nullptr, "noise", &stereo, nullptr, &playAttr, &error);
-
-        if (record == nullptr || play == nullptr)
-        {
-            std::fprintf (stderr, "sonavel-room-check: %s\n", pa_strerror (error));
-            std::exit (1);
-        }
-
-        Take take;
-        const size_t silence = rate;
-        const size_t total = silence + frames.size() / 2 + static_cast<size_t> (tailSeconds * rate);
-        std::atomic<bool> recording { true };
-        std::vector<double> recordOffsets;
-
-        std::thread recorder ([&] {
-            std::vector<float> buffer (chunk);
-            int e = 0;
-
-            while (recording && take.recorded.size() < total + static_cast<size_t> (rate))
-            {
-                if (pa_simple_read (record, buffer.data(), buffer.size() * sizeof (float), &e) < 0)
-                    break;
-
-                const double t = now();
-                take.recorded.insert (take.recorded.end(), buffer.begin(), buffer.end());
-                const pa_usec_t latency = pa_simple_get_latency (record, &e);
-                // The next frame to read was captured latency ago.
-                recordOffsets.push_back (t - 1e-6 * static_cast<double> (latency) - static_cast<double> (take.recorded.size()) / rate);
-            }
-        });
-
-        std::vector<float> stream (silence * 2, 0.0f);
-        stream.insert (stream.end(), frames.begin(), frames.end());
-        stream.resize (total * 2, 0.0f);
-        std::vector<double> playOffsets;
-
-        for (size_t written = 0; written < total; written += chunk)
-        {
-            const size_t n = std::min (static_cast<size_t> (chunk), total - written);
-
-            if (pa_simple_write (play, stream.data() + written * 2, n * 2 * sizeof (float), &error) < 0)
-                break;
-
-            const double t = now();
-            const pa_usec_t latency = pa_simple_get_latency (play, &error);
-            // The last frame written plays latency from now.
-            playOffsets.push_back (t + 1e-6 * static_cast<double> (latency) - static_cast<double> (written + n) / rate);
-        }
-
-        pa_simple_drain (play, &error);
-        recorder.join();
-        recording = false;
-        pa_simple_free (play);
-        pa_simple_free (record);
-
-        // The first second of each settles the streams.
-        take.playOffset = median (std::vector<double> (playOffsets.begin() + std::min<size_t> (playOffsets.size(), 43), playOffsets.end()));
-        take.recordOffset = median (std::vector<double> (recordOffsets.begin() + std::min<size_t> (recordOffsets.size(), 43), recordOffsets.end()));
-        return take;
-    }
-
-    // The lag (in samples) at which expected best matches recorded, from 0 to maxLag.
-    long bestLag (const std::vector<float>& recorded, const std::vector<double>& expected, long maxLag)
+    // The lag (in samples, from lead on) at which expected, after lead samples of silence, best
+    // matches recorded: the highest correlation against the recording's level over the same span,
+    // silence included, so that a lag a whole period of the noise late (where the recording is
+    // noise already) loses to the one where the noise begins.
+    long bestLag (const std::vector<float>& recorded, const std::vector<double>& expected, long lead)
     {
         size_t n = 1;
 
-        while (n < expected.size() + static_cast<size_t> (maxLag))
+        while (n < recorded.size() + expected.size())
             n *= 2;
 
         std::vector<double> a (n, 0.0), b (n, 0.0);
-
-        for (size_t i = 0; i < n && i < recorded.size(); ++i)
-            a[i] = recorded[i];
-
+        std::copy (recorded.begin(), recorded.end(), a.begin());
         std::copy (expected.begin(), expected.end(), b.begin());
         auto x = Spectrum::forward (a);
         const auto y = Spectrum::forward (b);
@@ -194,11 +94,26 @@ namespace
             x[k] *= std::conj (y[k]);
 
         const auto correlation = Spectrum::inverse (x, static_cast<int> (n));
-        long best = 0;
+        std::vector<double> energy (recorded.size() + 1, 0.0);
 
-        for (long lag = 0; lag <= maxLag; ++lag)
-            if (correlation[static_cast<size_t> (lag)] > correlation[static_cast<size_t> (best)])
+        for (size_t i = 0; i < recorded.size(); ++i)
+            energy[i + 1] = energy[i] + static_cast<double> (recorded[i]) * recorded[i];
+
+        const auto span = static_cast<long> (expected.size());
+        long best = lead;
+        double bestScore = -1.0;
+
+        for (long lag = lead; lag + span <= static_cast<long> (recorded.size()); ++lag)
+        {
+            const double level = energy[static_cast<size_t> (lag + span)] - energy[static_cast<size_t> (lag - lead)];
+            const double score = correlation[static_cast<size_t> (lag)] / std::sqrt (level + 1e-30);
+
+            if (score > bestScore)
+            {
+                bestScore = score;
                 best = lag;
+            }
+        }
 
         return best;
     }
@@ -223,7 +138,13 @@ namespace
                 frames.push_back (right ? v : 0.0f);
             }
 
-        const auto take = playAndRecord (frames, tailSeconds);
+        const auto take = RoomListener::playAndRecord (frames, tailSeconds);
+
+        if (! take.ok)
+        {
+            std::fprintf (stderr, "sonavel-room-check: no sound server, or it went away\n");
+            std::exit (1);
+        }
 
         if (const char* keep = std::getenv ("SONAVEL_ROOM_CHECK_KEEP"))
         {
@@ -242,7 +163,7 @@ namespace
         auto expected = convolve (noise, std::vector<double> (truth.begin(), truth.end()));
         expected.resize (onsetSpan);
         // The expected signal starts where the noise starts, after the second of silence.
-        const long lag = bestLag (take.recorded, expected, static_cast<long> (take.recorded.size() - onsetSpan - 1));
+        const long lag = bestLag (take.recorded, expected, rate / 2);
         const double latencyMs = 1000.0 * ((static_cast<double> (lag) - rate) / rate + take.recordOffset - take.playOffset);
 
         // The steady periods: from one impulse response after the noise arrives to its end.
@@ -318,18 +239,20 @@ namespace
             worstPeriod = std::max (worstPeriod, 10.0 * std::log10 (error / power));
         }
 
-        double drift = 0.0;
-        {
-            // The phase slope between the first and the last period: a slip of samples between them.
-            std::complex<double> turn;
+        // The lag of the last period behind the first, from the slope of their cross-spectrum's
+        // phase over the band (a gap or an underrun between them shows as samples of slip).
+        double slopeSum = 0.0, weightSum = 0.0;
 
-            for (int k = 1; k < period / 2; ++k)
-                if (inBand (k))
-                    turn += heard.back()[static_cast<size_t> (k)] * std::conj (heard.front()[static_cast<size_t> (k)])
-                            * std::conj (heard.back()[static_cast<size_t> (k - 1)] * std::conj (heard.front()[static_cast<size_t> (k - 1)]));
+        for (int k = 1; k < period / 2; ++k)
+            if (inBand (k))
+            {
+                const auto cross = heard.back()[static_cast<size_t> (k)] * std::conj (heard.front()[static_cast<size_t> (k)]);
+                const double weight = std::abs (cross);
+                slopeSum += weight * std::arg (cross) * k;
+                weightSum += weight * static_cast<double> (k) * k;
+            }
 
-            drift = -std::arg (turn) * period / (2.0 * M_PI);
-        }
+        const double drift = -slopeSum / weightSum * period / (2.0 * M_PI);
 
         double power = 0.0;
 
