@@ -2,10 +2,13 @@
 // impulse response) on standard input and writes what the microphone hears (mono float32) on
 // standard output, block by block as the input comes, after a pure delay of zeros.
 //
-//   sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] IMPULSE.f32...
+//   sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] [--max-backlog MS] IMPULSE.f32...
 //
 // --block: frames per block, a power of two from 64 to 1024 (default 512); the path adds one
 // block to the delay. --microphone: the microphone's own FIR, convolved with each response first.
+// --max-backlog: when more than this much input waits in the pipe (the player downstream ran dry
+// and stalled the path meanwhile), it is skipped block by block: the path's latency comes back to
+// what it was, where otherwise each stall would lengthen it for good. Below the pipe's 64 KiB.
 #include "PartitionedConvolver.h"
 #include "Spectrum.h"
 
@@ -14,7 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <fcntl.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,7 +30,7 @@ namespace
 
     int usage()
     {
-        std::fputs ("usage: sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] IMPULSE.f32...\n", stderr);
+        std::fputs ("usage: sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] [--max-backlog MS] IMPULSE.f32...\n", stderr);
         return 2;
     }
 
@@ -107,7 +112,7 @@ namespace
 
 int main (int argc, char** argv)
 {
-    double delayMs = 0.0;
+    double delayMs = 0.0, maxBacklogMs = 0.0;
     int blockSize = 512;
     std::string microphonePath;
     std::vector<std::string> impulsePaths;
@@ -116,7 +121,7 @@ int main (int argc, char** argv)
     {
         const std::string option = argv[i];
 
-        if (option == "--delay" || option == "--block" || option == "--microphone")
+        if (option == "--delay" || option == "--block" || option == "--microphone" || option == "--max-backlog")
         {
             if (i + 1 >= argc)
                 return usage();
@@ -137,6 +142,8 @@ int main (int argc, char** argv)
 
             if (option == "--delay")
                 delayMs = number;
+            else if (option == "--max-backlog")
+                maxBacklogMs = number;
             else
                 blockSize = static_cast<int> (number);
         }
@@ -186,8 +193,19 @@ int main (int argc, char** argv)
     size_t tail = 0;     // where the next written block starts
     std::vector<float> input (frames * channels), output (frames);
 
+    // What is written waits in the player's own queue, not in a pipe of 64 KiB (0.37 s) that
+    // would hold on to whatever the convolver wrote while the player stalled.
+    fcntl (STDOUT_FILENO, F_SETPIPE_SZ, 4096);
+    const auto maxBacklog = static_cast<int> (maxBacklogMs * sampleRate / 1000.0) * static_cast<int> (channels * sizeof (float));
+
     while (readAll (input.data(), input.size() * sizeof (float)))
     {
+        int waiting = 0;
+
+        while (maxBacklog > 0 && ioctl (STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > maxBacklog)
+            if (! readAll (input.data(), input.size() * sizeof (float)))
+                return 0;
+
         convolver.process (input.data(), output.data());
 
         for (size_t i = 0; i < frames; ++i)
