@@ -1,5 +1,7 @@
 #include "VirtualRoom.h"
 
+#include "TrueResponse.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,18 @@ namespace
         }
 
         return saved;
+    }
+
+    std::vector<float> readSamples (const std::string& path)
+    {
+        std::ifstream file (path, std::ios::binary);
+        std::vector<float> samples;
+        float v = 0.0f;
+
+        while (file.read (reinterpret_cast<char*> (&v), sizeof (v)))
+            samples.push_back (v);
+
+        return samples;
     }
 
     void restoreEnvironment (const std::map<std::string, std::optional<std::string>>& saved)
@@ -82,6 +96,33 @@ void VirtualRoom::stop()
         run ("stop");
 
     running = false;
+}
+
+std::vector<float> VirtualRoom::impulseResponse (int speaker) const
+{
+    return directory.empty() ? std::vector<float>() : readSamples (directory + (speaker == 0 ? "/impulse-left.f32" : "/impulse-right.f32"));
+}
+
+std::vector<float> VirtualRoom::trueResponse (int speakers, bool withMicrophone) const
+{
+    const auto left = impulseResponse (0);
+    const auto right = impulseResponse (1);
+
+    if (left.empty() || right.empty())
+        return {};
+
+    auto magnitudes = TrueResponse::binMagnitudes (speakers == 0 ? left : speakers == 1 ? right : TrueResponse::sum (left, right));
+
+    // The microphone's filter multiplies each bin's response.
+    if (const auto microphone = readSamples (directory + "/microphone.f32"); withMicrophone && ! microphone.empty())
+    {
+        const auto own = TrueResponse::binMagnitudes (microphone);
+
+        for (size_t k = 0; k < magnitudes.size(); ++k)
+            magnitudes[k] *= own[k];
+    }
+
+    return TrueResponse::curve (magnitudes);
 }
 
 void VirtualRoom::freeze()

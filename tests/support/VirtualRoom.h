@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A private sound server started with scripts/virtual-room for one test; its environment is
 // exported while it lives, so PortAudio's default devices are its speakers and microphone.
@@ -20,6 +21,16 @@ public:
     VirtualRoom& operator= (const VirtualRoom&) = delete;
 
     bool isRunning() const { return running; }
+
+    // What the microphone hears from a speaker (0 left, 1 right), as the room wrote it: float
+    // samples at 44100 Hz, without the microphone's own response. Empty if the room wrote none.
+    std::vector<float> impulseResponse (int speaker) const;
+
+    // The curve a measurement of these speakers (0 left, 1 right, 2 both, as the engine's modes)
+    // should give in this room, through the program's own analysis: 16384 values in a measurement
+    // record's units. With the microphone's own response when the room has one and
+    // withMicrophone is set. Empty if the room wrote no impulse responses.
+    std::vector<float> trueResponse (int speakers, bool withMicrophone = true) const;
 
     // Takes the server away, as if it had crashed; the environment still points at it.
     void stop();
