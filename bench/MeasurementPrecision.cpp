@@ -1,11 +1,15 @@
-// How repeatable a measurement is: the same virtual rooms measured several times through the
-// engine, as the program measures, and the differences between the curves. Prints; asserts nothing.
+// How right and how repeatable a measurement is: virtual rooms whose true response is known
+// (scripts/virtual-room writes their impulse responses) measured several times through the
+// engine, as the program measures, each curve held against the truth and against the others.
+// Prints; asserts nothing.
 //
-//   sonavel_precision_bench [--runs N] [--noise DB] [--streak N]
+//   sonavel_precision_bench [--runs N] [--noise DB] [--streak N] [--delays] [--rooms a,b,...]
 //
 // --runs: measurements per room (default 8); --noise: the rooms' hiss in dB under the test noise
-// (default 40); --streak N: instead, N measurements in a row of the default room, counting the
-// failures a person would see.
+// (default 40); --delays: instead, a ringing room behind slow sound paths (0.5, 1.5 and 3 s);
+// --streak N: instead, N measurements in a row of the default room, counting the failures a
+// person would see; --rooms: only the rooms of those names (as printed).
+#include "NotchRecommendation.h"
 #include "SonavelAudioEngine.h"
 #include "VirtualRoom.h"
 
@@ -23,6 +27,8 @@
 namespace
 {
     constexpr float hzPerIndex = 44100.0f / 16384.0f;
+    constexpr int firstBin = 15;  // 40.4 Hz
+    constexpr int lastBin = 104;  // 279.9 Hz
 
     // The figures; standard output itself gets the measurements' progress lines, which go nowhere.
     std::FILE* figures = stdout;
@@ -59,10 +65,11 @@ namespace
     struct Measurement
     {
         bool ok = false;
-        std::vector<float> db; // 40..300 Hz
-        int frequencyHz = 0, q = 0, depth = 0;
+        std::vector<float> values; // dB / 20, as the record holds them
+        EqSettings notch;
         double seconds = 0.0;
         juce::StringArray log;
+        MeasurementOutcome outcome = MeasurementOutcome::none;
     };
 
     Measurement measure (int mode, LogLines& log)
@@ -81,118 +88,168 @@ namespace
         engine->removeActionListener (&listener);
         m.log = log.take();
         m.ok = engine->hasValidResults();
+        m.outcome = engine->getLastOutcome();
 
         if (m.ok)
         {
             const auto* record = engine->getResults();
-            m.frequencyHz = record->frequencyHz;
-            m.q = record->qSetting;
-            m.depth = record->depthSetting;
+            m.notch = { record->qSetting, record->frequencyHz, record->depthSetting };
 
             for (int i = 0; i < record->getNumValues(); ++i)
-                if (i * hzPerIndex >= 40.0f && i * hzPerIndex <= 300.0f)
-                    m.db.push_back (20.0f * record->valueAt (i));
+                m.values.push_back (record->valueAt (i));
         }
 
         return m;
     }
 
-    int firstIndexAt40Hz() { return static_cast<int> (std::ceil (40.0f / hzPerIndex)); }
-
-    void printRoom (const char* name, float modeHz, const std::vector<Measurement>& runs)
+    juce::String logged (const Measurement& m, const char* prefix)
     {
-        std::vector<const Measurement*> good;
+        for (const auto& line : m.log)
+            if (line.startsWith (prefix))
+                return line;
 
-        for (const auto& m : runs)
-            if (m.ok)
-                good.push_back (&m);
+        return {};
+    }
 
-        double worstRms = 0.0, worstMax = 0.0, highest = -100.0, farthest = 0.0, farthestFreq = 0.0;
-        int recommended = 0;
-        std::vector<double> seconds;
+    // Over 40..280 Hz: RMS and largest difference in dB; the largest only where the truth lies
+    // within 25 dB of the band mean, if given.
+    struct Difference
+    {
+        double rms = 0.0, largest = 0.0, largestWithin25 = 0.0;
+    };
 
-        for (size_t a = 0; a < good.size(); ++a)
+    Difference differenceOf (const std::vector<float>& a, const std::vector<float>& b, const std::vector<float>* truth = nullptr)
+    {
+        Difference d;
+        double sum = 0.0;
+
+        for (int i = firstBin; i <= lastBin; ++i)
         {
-            for (size_t b = a + 1; b < good.size(); ++b)
-            {
-                double sum = 0.0, most = 0.0;
+            const double delta = 20.0 * (a[static_cast<size_t> (i)] - b[static_cast<size_t> (i)]);
+            sum += delta * delta;
+            d.largest = std::max (d.largest, std::abs (delta));
 
-                for (size_t i = 0; i < good[a]->db.size(); ++i)
-                {
-                    const double d = good[a]->db[i] - good[b]->db[i];
-                    sum += d * d;
-                    most = std::max (most, std::abs (d));
-                }
-
-                worstRms = std::max (worstRms, std::sqrt (sum / good[a]->db.size()));
-                worstMax = std::max (worstMax, most);
-            }
-
-            const auto& db = good[a]->db;
-            const auto peak = std::max_element (db.begin(), db.end());
-            const float peakHz = (firstIndexAt40Hz() + (peak - db.begin())) * hzPerIndex;
-            highest = std::max (highest, static_cast<double> (*peak));
-
-            if (modeHz > 0.0f)
-                farthest = std::max (farthest, static_cast<double> (std::abs (peakHz - modeHz) / modeHz));
-
-            if (good[a]->frequencyHz != 0)
-            {
-                ++recommended;
-
-                if (modeHz > 0.0f)
-                    farthestFreq = std::max (farthestFreq, static_cast<double> (std::abs (static_cast<float> (good[a]->frequencyHz) - modeHz) / modeHz));
-            }
-
-            seconds.push_back (good[a]->seconds);
+            if (truth != nullptr && 20.0f * (*truth)[static_cast<size_t> (i)] >= -25.0f)
+                d.largestWithin25 = std::max (d.largestWithin25, std::abs (delta));
         }
 
-        std::sort (seconds.begin(), seconds.end());
-        std::fprintf (figures, "%s: %zu of %zu measured, median %.2f s from start to finish\n", name, good.size(), runs.size(),
-                     seconds.empty() ? 0.0 : seconds[seconds.size() / 2]);
-        std::fprintf (figures, "  worst pair over 40-300 Hz: %.2f dB RMS, %.2f dB at most\n", worstRms, worstMax);
+        d.rms = std::sqrt (sum / (lastBin - firstBin + 1));
+        return d;
+    }
 
-        if (modeHz > 0.0f)
-            std::fprintf (figures, "  peak at most %.1f %% from the mode (%.0f Hz, one bin is %.1f %%); %d of %zu got a notch, "
-                         "FREQ at most %.1f %% from the mode\n",
-                         100.0 * farthest, modeHz, 100.0 * hzPerIndex / modeHz, recommended, good.size(), 100.0 * farthestFreq);
-        else
-            std::fprintf (figures, "  highest point %.2f dB above the band mean; %d of %zu got a notch\n", highest, recommended, good.size());
+    double median (std::vector<double> values)
+    {
+        if (values.empty())
+            return 0.0;
 
-        for (const auto& m : runs)
+        std::sort (values.begin(), values.end());
+        return values[values.size() / 2];
+    }
+
+    juce::String describe (const EqSettings& notch)
+    {
+        return notch.frequencyHz == 0 ? juce::String ("none")
+                                      : juce::String (notch.frequencyHz) + " Hz Q" + juce::String (notch.qSetting) + " D" + juce::String (notch.depthSetting);
+    }
+
+    // The highest peak within 40..280 Hz and its height over the band's median, in dB.
+    std::pair<double, double> strongestBump (const std::vector<float>& values)
+    {
+        std::vector<float> band (values.begin() + firstBin, values.begin() + lastBin + 1);
+        std::nth_element (band.begin(), band.begin() + static_cast<long> (band.size() / 2), band.end());
+        const auto peak = std::max_element (values.begin() + firstBin, values.begin() + lastBin + 1);
+        return { (peak - values.begin()) * hzPerIndex, 20.0 * (*peak - band[band.size() / 2]) };
+    }
+
+    struct Room
+    {
+        const char* name;
+        std::string options;
+        int mode;
+    };
+
+    void measureRoom (const Room& r, const std::string& noise, int runs, LogLines& log)
+    {
+        const VirtualRoom room (r.options + " --noise " + noise);
+        const auto truth = room.trueResponse (r.mode);
+
+        if (! room.isRunning() || truth.empty())
         {
-            juce::String kept;
-
-            for (const auto& line : m.log)
-                if (line.startsWith ("Averaged") || line.startsWith ("Left aside") || line.startsWith ("Too few")
-                    || line.startsWith ("Measurement error") || line.startsWith ("The audio stream failed")
-                    || line.startsWith ("Recommended"))
-                    kept << line << " | ";
-
-            if (m.ok)
-            {
-                const auto peak = std::max_element (m.db.begin(), m.db.end());
-                kept << "peak " << juce::String ((firstIndexAt40Hz() + (peak - m.db.begin())) * hzPerIndex, 1) << " Hz "
-                     << juce::String (*peak, 1) << " dB";
-            }
-
-            std::fprintf (figures, "    %.2f s  %s\n", m.seconds, kept.toRawUTF8());
+            std::fprintf (figures, "%s: the room did not start\n", r.name);
+            return;
         }
+
+        const auto expected = recommendNotch (truth.data(), static_cast<int32_t> (truth.size()), hzPerIndex);
+        const auto [bumpHz, bumpDb] = strongestBump (truth);
+        std::vector<Measurement> results;
+
+        for (int i = 0; i < runs; ++i)
+            results.push_back (measure (r.mode, log));
+
+        std::vector<double> errorsRms, seconds;
+        double worstError = 0.0, worstWithin25 = 0.0, pairRms = 0.0, pairLargest = 0.0;
+        int measured = 0, rightAdvice = 0;
+
+        for (size_t a = 0; a < results.size(); ++a)
+        {
+            if (! results[a].ok)
+                continue;
+
+            ++measured;
+            const auto error = differenceOf (results[a].values, truth, &truth);
+            errorsRms.push_back (error.rms);
+            worstError = std::max (worstError, error.largest);
+            worstWithin25 = std::max (worstWithin25, error.largestWithin25);
+            seconds.push_back (results[a].seconds);
+
+            // Right advice: a notch within 5 % of a mode 6 dB over the median, none where the truth needs none.
+            const auto& notch = results[a].notch;
+            const bool strong = bumpDb >= 6.0;
+            rightAdvice += strong ? (notch.frequencyHz != 0 && std::abs (notch.frequencyHz - bumpHz) <= 0.05 * bumpHz)
+                                  : ((notch.frequencyHz == 0) == (expected.frequencyHz == 0));
+
+            for (size_t b = a + 1; b < results.size(); ++b)
+            {
+                if (! results[b].ok)
+                    continue;
+
+                const auto pair = differenceOf (results[a].values, results[b].values);
+                pairRms = std::max (pairRms, pair.rms);
+                pairLargest = std::max (pairLargest, pair.largest);
+            }
+        }
+
+        std::fprintf (figures, "%s: %d of %d measured, median %.2f s from start to finish\n", r.name, measured, runs, median (seconds));
+        std::fprintf (figures, "  truth: strongest bump %.1f Hz, %.1f dB over the median; its advice %s\n", bumpHz, bumpDb,
+                      describe (expected).toRawUTF8());
+        std::fprintf (figures, "  against the truth over 40-280 Hz: median %.2f dB RMS, worst %.2f dB RMS; at most %.2f dB off (%.2f where the truth lies within 25 dB of the mean)\n",
+                      median (errorsRms), errorsRms.empty() ? 0.0 : *std::max_element (errorsRms.begin(), errorsRms.end()),
+                      worstError, worstWithin25);
+        std::fprintf (figures, "  worst pair: %.2f dB RMS, %.2f dB at most; right advice in %d of %d\n", pairRms, pairLargest, rightAdvice, measured);
+
+        for (const auto& m : results)
+            std::fprintf (figures, "    %.2f s  %s  %s | %s | %s%s\n", m.seconds, m.ok ? describe (m.notch).toRawUTF8() : "failed",
+                          logged (m, "Sound path delay").toRawUTF8(), logged (m, "Averaged").toRawUTF8(),
+                          logged (m, "Left aside").toRawUTF8(), logged (m, "Measurement error").toRawUTF8());
     }
 }
 
 int main (int argc, char** argv)
 {
     int runs = 8, streak = 0;
-    std::string noise = "40";
+    bool delays = false;
+    std::string noise = "40", only;
 
-    for (int i = 1; i + 1 < argc; i += 2)
+    for (int i = 1; i < argc; ++i)
     {
         const std::string option = argv[i];
+        const std::string value = i + 1 < argc ? argv[i + 1] : "";
 
-        if (option == "--runs") runs = std::atoi (argv[i + 1]);
-        else if (option == "--noise") noise = argv[i + 1];
-        else if (option == "--streak") streak = std::atoi (argv[i + 1]);
+        if (option == "--runs") { runs = std::atoi (value.c_str()); ++i; }
+        else if (option == "--noise") { noise = value; ++i; }
+        else if (option == "--streak") { streak = std::atoi (value.c_str()); ++i; }
+        else if (option == "--rooms") { only = "," + value + ","; ++i; }
+        else if (option == "--delays") delays = true;
     }
 
     const juce::ScopedJuceInitialiser_GUI juceRunning;
@@ -224,27 +281,31 @@ int main (int argc, char** argv)
 
         std::fprintf (figures, "%d measurements in a row: %d failed, %d measured once more first\n", streak, failures, retried);
     }
+    else if (delays)
+    {
+        std::fprintf (figures, "hiss %s dB under the test noise; a slow sound path (the margin is 3 s)\n", noise.c_str());
+
+        for (const char* delay : { "500", "1500", "3000", "3500" })
+            measureRoom ({ (std::string ("medium room, right speaker, ") + delay + " ms more delay").c_str(),
+                           std::string ("--room medium --delay ") + delay, 1 },
+                         noise, std::max (runs / 2, 1), log);
+    }
     else
     {
-        struct Room { const char* name; std::string options; int mode; float modeHz; };
         const Room rooms[] = {
-            { "default room (65 Hz, +12 dB, 0.3 octave), left speaker", "", 0, 65.0f },
-            { "other room (110 Hz, +9 dB, 0.5 octave), both speakers", "--freq 110 --gain 9 --width 0.5", 2, 110.0f },
-            { "flat room, right speaker", "--flat", 1, 0.0f },
+            { "default", "", 0 },
+            { "other", "--freq 110 --gain 9 --width 0.5", 2 },
+            { "flat", "--flat", 1 },
+            { "small", "--room small", 0 },
+            { "medium", "--room medium", 1 },
+            { "large", "--room large", 2 },
         };
 
         std::fprintf (figures, "hiss %s dB under the test noise\n", noise.c_str());
 
         for (const auto& r : rooms)
-        {
-            const VirtualRoom room (r.options + " --noise " + noise);
-            std::vector<Measurement> results;
-
-            for (int i = 0; i < runs; ++i)
-                results.push_back (measure (r.mode, log));
-
-            printRoom (r.name, r.modeHz, results);
-        }
+            if (only.empty() || only.find (std::string (",") + r.name + ",") != std::string::npos)
+                measureRoom (r, noise, runs, log);
     }
 
     SonavelAudioEngine::deleteInstance();

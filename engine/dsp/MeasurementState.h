@@ -103,7 +103,8 @@ public:
     SpectrumArray smoothed;  // the response
 
     // Where in the recording this run's noise began to arrive, -1 while unknown; and how long
-    // after the output started, in milliseconds (the sound path's delay), -1 while unknown.
+    // after the output started, in milliseconds (the sound path's delay, to some tens of
+    // milliseconds), -1 while unknown.
     int64_t arrivalFrame = -1;
     double pathDelayMs = -1.0;
 

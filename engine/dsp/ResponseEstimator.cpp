@@ -34,6 +34,7 @@ bool ResponseEstimator::prepare (const float* played, int32_t n, int32_t newSamp
 {
     fft.reset();
     blocks.clear();
+    firstCandidate.clear();
     average.clear();
     keptCount = 0;
     previousAnswered = false;
@@ -208,7 +209,12 @@ ResponseEstimator::Look ResponseEstimator::look (const float* block, bool flagge
     previousTransfer = transfer;
 
     if (result.candidate)
+    {
+        if (blocks.empty())
+            firstCandidate = transfer;
+
         blocks.push_back (std::move (transfer));
+    }
 
     return result;
 }
@@ -280,6 +286,14 @@ int32_t ResponseEstimator::settle()
     return keptCount;
 }
 
+double ResponseEstimator::delaySinceArrival()
+{
+    if (fft == nullptr || firstCandidate.empty() || blocks.empty())
+        return 0.0;
+
+    return lagBetween (blocks.back(), firstCandidate);
+}
+
 bool ResponseEstimator::response (SpectrumArray& out) const
 {
     if (keptCount == 0 || out.size() < length / 2)
@@ -300,9 +314,9 @@ bool ResponseEstimator::response (SpectrumArray& out) const
 
 int64_t ResponseEstimator::arrivalFrame (const float* recording, int64_t framesRecorded, int64_t earliestFrame)
 {
-    const Spectrum* reference = keptCount > 0 ? &average : ! blocks.empty() ? &blocks.back() : nullptr;
+    const Spectrum* reference = &firstCandidate;
 
-    if (fft == nullptr || recording == nullptr || reference == nullptr || framesRecorded < length)
+    if (fft == nullptr || recording == nullptr || firstCandidate.empty() || framesRecorded < length)
         return -1;
 
     // What every block of the steady state holds, and where in it the response starts.

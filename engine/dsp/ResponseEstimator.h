@@ -74,9 +74,14 @@ public:
     bool response (SpectrumArray& out) const;
 
     // The frame of the recording at which this run's noise began to arrive, judged from the
-    // latest candidate (or, after settle(), the average) against the recording so far; -1 when
-    // it cannot be told yet. earliestFrame: the noise cannot have arrived before it.
+    // first candidate against the recording so far; -1 when it cannot be told yet. earliestFrame:
+    // the noise cannot have arrived before it.
     int64_t arrivalFrame (const float* recording, int64_t framesRecorded, int64_t earliestFrame);
+
+    // How many frames later the latest candidate's period runs than the first's: what the noise
+    // has been held up on its way since it arrived (an output that ran dry), so that it ends that
+    // much later too. 0 without candidates.
+    double delaySinceArrival();
 
 private:
     using Spectrum = std::vector<std::complex<float>>;
@@ -100,6 +105,7 @@ private:
     Spectrum crossBins;
 
     std::vector<Spectrum> blocks;  // the candidates' transfer functions
+    Spectrum firstCandidate;       // the first of them as it was heard, before settle() aligns them
     size_t maximumBlocks = 0;
     std::vector<double> energySums;
     Spectrum average;

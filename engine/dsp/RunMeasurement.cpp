@@ -295,8 +295,10 @@ namespace
         if (state.arrivalFrame < 0)
             return false;
 
-        // The last whole block that lies within the noise as the microphone hears it.
-        const int64_t lastBlockEnd = (state.arrivalFrame + state.noiseFrames) / state.blockLength * state.blockLength;
+        // The last whole block that lies within the noise as the microphone hears it, however
+        // much the noise has been held up on its way since it arrived.
+        const auto heldUp = static_cast<int64_t> (std::max (state.estimator.delaySinceArrival(), 0.0));
+        const int64_t lastBlockEnd = (state.arrivalFrame + state.noiseFrames + heldUp) / state.blockLength * state.blockLength;
         return captured >= lastBlockEnd;
     }
 }
@@ -573,8 +575,10 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     const int32_t firstPlayback = context.capturedAtFirstPlayback.load (std::memory_order_acquire);
     state.arrivalFrame = state.estimator.arrivalFrame (state.captureBuffer, captured, firstPlayback);
 
+    // Counted from how much had been recorded when the first noise went out, which the input's
+    // own buffering blurs by some tens of milliseconds either way.
     if (state.arrivalFrame >= 0 && firstPlayback >= 0)
-        state.pathDelayMs = 1000.0 * static_cast<double> (state.arrivalFrame - firstPlayback) / state.sampleRate;
+        state.pathDelayMs = std::max (0.0, 1000.0 * static_cast<double> (state.arrivalFrame - firstPlayback) / state.sampleRate);
 
     if (! state.hasKeptBlocks())
     {
