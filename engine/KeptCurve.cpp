@@ -1,6 +1,45 @@
 #include "KeptCurve.h"
 
-#include <cstdio>
+namespace
+{
+    // Exactly the given number of digits, no sign.
+    bool digits (const std::string& text, size_t at, size_t count, int& value)
+    {
+        if (at + count > text.size())
+            return false;
+
+        value = 0;
+
+        for (size_t i = at; i < at + count; ++i)
+        {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+
+            value = value * 10 + (text[i] - '0');
+        }
+
+        return true;
+    }
+
+    // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+    long long daysFromCivil (int year, int month, int day)
+    {
+        year -= month <= 2 ? 1 : 0;
+        const long long era = (year >= 0 ? year : year - 399) / 400;
+        const long long yearOfEra = year - era * 400;
+        const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+        const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+        return era * 146097 + dayOfEra - 719468;
+    }
+
+    int daysInMonth (int year, int month)
+    {
+        static constexpr int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        return month == 2 && leap ? 29 : days[month - 1];
+    }
+}
+
 
 KeptCurve KeptCurve::measured (const MeasurementRecord& record, int mode, std::time_t when)
 {
@@ -88,46 +127,6 @@ std::string KeptCurve::formatTime (std::time_t time)
     return text;
 }
 
-namespace
-{
-    // Exactly the given number of digits, no sign.
-    bool digits (const std::string& text, size_t at, size_t count, int& value)
-    {
-        if (at + count > text.size())
-            return false;
-
-        value = 0;
-
-        for (size_t i = at; i < at + count; ++i)
-        {
-            if (text[i] < '0' || text[i] > '9')
-                return false;
-
-            value = value * 10 + (text[i] - '0');
-        }
-
-        return true;
-    }
-
-    // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-    long long daysFromCivil (int year, int month, int day)
-    {
-        year -= month <= 2 ? 1 : 0;
-        const long long era = (year >= 0 ? year : year - 399) / 400;
-        const long long yearOfEra = year - era * 400;
-        const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-        const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-        return era * 146097 + dayOfEra - 719468;
-    }
-
-    int daysInMonth (int year, int month)
-    {
-        static constexpr int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-        return month == 2 && leap ? 29 : days[month - 1];
-    }
-}
-
 std::time_t KeptCurve::parseTime (const std::string& text)
 {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -151,9 +150,7 @@ std::time_t KeptCurve::parseTime (const std::string& text)
             return 0;
 
         const auto offset = (text[20] == '-' ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
-        const auto time = static_cast<std::time_t> (daysFromCivil (year, month, day) * 86400 + hour * 3600 + minute * 60
-                                                    + second - offset);
-        return time;
+        return static_cast<std::time_t> (daysFromCivil (year, month, day) * 86400 + hour * 3600 + minute * 60 + second - offset);
     }
 
     std::tm local {};

@@ -5,6 +5,7 @@
 #include "EscapedText.h"
 #include "SmallFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <iterator>
