@@ -2,6 +2,7 @@
 
 #include "BrisaMainWindow.h"
 #include "CommandLine.h"
+#include "DeviceListText.h"
 #include "ConsoleMeasurement.h"
 #include "QueuedInputWatch.h"
 #include "SonavelAudioEngine.h"
@@ -121,7 +122,7 @@ bool BrisaSpeakerApp::runFromCommandLine()
         case CommandLine::Task::listDevices:
         {
             const auto list = SoundDeviceList::scan (SoundDeviceSettings::serverTimeoutMs);
-            std::fputs (CommandLine::deviceListText (list).toRawUTF8(), stdout);
+            std::fputs (DeviceListText::of (list).toRawUTF8(), stdout);
 
             if (list.getSource() == SoundDeviceList::Source::none)
                 setApplicationReturnValue (ConsoleMeasurement::statusFor (MeasurementOutcome::noAudioDevice));

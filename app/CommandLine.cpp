@@ -102,7 +102,9 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
 
         if (option->takesValue && ! hasEquals)
         {
-            if (i + 1 >= arguments.size())
+            // "--save --input" is an option without its value, not a file named "--input"
+            // (which --save=--input still gives).
+            if (i + 1 >= arguments.size() || (arguments[i + 1].startsWith ("-") && arguments[i + 1] != "-"))
                 return wrong (name + " needs a value");
 
             value = arguments[++i];
@@ -130,42 +132,6 @@ juce::String CommandLine::usage()
 {
     return "Usage: korven-sonavel [--measure left|right|both [--save FILE] [--input NAME] [--output NAME]]\n"
            "                      [--list-devices] [--version] [--help]\n";
-}
-
-juce::String CommandLine::deviceListText (const SoundDeviceList& list)
-{
-    if (list.getSource() == SoundDeviceList::Source::none)
-        return "No sound server answered and PortAudio found no sound devices.\n";
-
-    juce::String text;
-    const struct { SoundDevice::Direction direction; const char* heading; } groups[] = {
-        { SoundDevice::Direction::input, "Inputs (--input NAME, or the description):\n" },
-        { SoundDevice::Direction::output, "Outputs (--output NAME, or the description):\n" }
-    };
-    int nameWidth = 0;
-
-    for (const auto& group : groups)
-        for (const auto* device : list.offered (group.direction))
-            nameWidth = std::max (nameWidth, juce::String::fromUTF8 (device->name.c_str()).length());
-
-    for (const auto& group : groups)
-    {
-        text << group.heading;
-        const auto offered = list.offered (group.direction);
-
-        for (const auto* device : offered)
-        {
-            const auto name = juce::String::fromUTF8 (device->name.c_str());
-            const auto description = juce::String::fromUTF8 (device->description.c_str());
-            text << (device->isDefault ? "* " : "  ")
-                 << (description == name ? name : name.paddedRight (' ', nameWidth) + "  " + description) << "\n";
-        }
-
-        if (offered.empty())
-            text << "  (none)\n";
-    }
-
-    return text + "* the system's default\n";
 }
 
 juce::String CommandLine::help()

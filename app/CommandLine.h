@@ -1,7 +1,5 @@
 #pragma once
 
-#include "SoundDeviceList.h"
-
 #include <juce_core/juce_core.h>
 
 // What the program was asked for on its command line. Options are rows of one table in
@@ -24,10 +22,6 @@ public:
     // The --help text, with the exit statuses of --measure; its first lines are the usage.
     static juce::String help();
     static juce::String usage();
-
-    // What --list-devices prints: the inputs, then the outputs, one a line with its name and
-    // description, the system's default marked with a star.
-    static juce::String deviceListText (const SoundDeviceList& list);
 
     // Exit statuses; 0 is success. The measurement's own failures are ConsoleMeasurement's.
     static constexpr int statusStopped = 1;

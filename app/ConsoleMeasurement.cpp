@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "CommandLine.h"
+#include "DeviceListText.h"
 #include "CurveText.h"
 #include "KeptCurve.h"
 #include "MeasurementNotes.h"
@@ -92,7 +93,7 @@ bool ConsoleMeasurement::chooseDevices()
         if (device == nullptr)
         {
             print (stderr, "korven-sonavel: there is no " + juce::String (request.what) + " named '" + request.name + "'.\n"
-                               + CommandLine::deviceListText (devices.getList()) + CommandLine::usage()
+                               + DeviceListText::of (devices.getList()) + CommandLine::usage()
                                + "Try 'korven-sonavel --help' for more.\n");
             return false;
         }

@@ -1,13 +1,14 @@
 #include "CurveText.h"
 
+#include "EscapedText.h"
+#include "NumericRow.h"
+#include "SmallFile.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <limits>
-#include <sys/stat.h>
 #include <vector>
 
 namespace
@@ -29,67 +30,37 @@ namespace
         return text.substr (0, prefix.size()) == prefix;
     }
 
-    // Fields by the line's own separator: a semicolon or a tab (either may come with decimal
-    // commas), a comma, or else runs of spaces.
-    std::vector<std::string> splitFields (std::string_view line)
+    // "FREQ 65 Hz, Q 3, DEPTH 4", each number whole and in an int; nothing else.
+    std::optional<EqSettings> notchFrom (std::string_view text)
     {
-        const char separator = line.find (';') != std::string_view::npos ? ';'
-                             : line.find ('\t') != std::string_view::npos ? '\t'
-                             : line.find (',') != std::string_view::npos ? ',' : ' ';
-        std::vector<std::string> fields;
-        size_t start = 0;
+        EqSettings notch { 0, 0, 0 };
+        const std::pair<const char*, int32_t*> parts[] = {
+            { "FREQ ", &notch.frequencyHz }, { " Hz, Q ", &notch.qSetting }, { ", DEPTH ", &notch.depthSetting }
+        };
 
-        while (start <= line.size())
+        for (const auto& [words, value] : parts)
         {
-            auto end = line.find (separator, start);
+            if (! startsWith (text, words))
+                return std::nullopt;
 
-            if (end == std::string_view::npos)
-                end = line.size();
+            text.remove_prefix (std::string_view (words).size());
+            const auto [end, error] = std::from_chars (text.data(), text.data() + text.size(), *value);
 
-            auto field = trim (line.substr (start, end - start));
+            if (error != std::errc() || end == text.data())
+                return std::nullopt;
 
-            if (field.size() >= 2 && (field.front() == '"' || field.front() == '\'') && field.back() == field.front())
-                field = field.substr (1, field.size() - 2);
-
-            if (! field.empty())
-            {
-                std::string text (field);
-
-                if (separator != ',' && text.find (',') != std::string::npos && text.find ('.') == std::string::npos)
-                    std::replace (text.begin(), text.end(), ',', '.');
-
-                fields.push_back (std::move (text));
-            }
-
-            start = end + 1;
+            text.remove_prefix (static_cast<size_t> (end - text.data()));
         }
 
-        return fields;
+        return text.empty() ? std::optional<EqSettings> (notch) : std::nullopt;
     }
 
-    // Locale-independent, and the whole field or nothing.
-    std::optional<double> number (const std::string& field)
-    {
-        const char* first = field.data();
-        const char* last = first + field.size();
-
-        if (first != last && *first == '+')
-            ++first;
-
-        double value = 0.0;
-        const auto [end, error] = std::from_chars (first, last, value);
-
-        if (error != std::errc() || end != last)
-            return std::nullopt;
-
-        return value;
-    }
-
+    // Room for any finite double written in full: a level is never cut short or replaced.
     std::string levelText (double db)
     {
-        char text[32];
+        char text[std::numeric_limits<double>::max_exponent10 + 16];
         const auto [end, error] = std::to_chars (std::begin (text), std::end (text), db, std::chars_format::fixed, 4);
-        return error == std::errc() ? std::string (text, end) : std::string ("0.0000");
+        return std::string (text, error == std::errc() ? end : text);
     }
 
     std::string frequencyText (double hz)
@@ -112,23 +83,40 @@ namespace
     void readComment (std::string_view line, KeptCurve& curve)
     {
         if (startsWith (line, "* Speakers: "))
-            curve.speakers = KeptCurve::speakersNamed (std::string (trim (line.substr (12))));
+            curve.speakers = KeptCurve::speakersNamed (std::string (trim (line.substr (12)))).value_or (KeptCurve::Speakers::unknown);
         else if (startsWith (line, "* Measured: "))
             curve.measuredAt = KeptCurve::parseTime (std::string (trim (line.substr (12))));
         else if (startsWith (line, "* Recommended notch: FREQ "))
         {
-            EqSettings notch { 0, 0, 0 };
-            const std::string rest (line.substr (26));
-
-            if (std::sscanf (rest.c_str(), "%d Hz, Q %d, DEPTH %d", &notch.frequencyHz, &notch.qSetting, &notch.depthSetting) == 3)
-                curve.notch = notch;
+            if (const auto notch = notchFrom (trim (line.substr (21))))
+                curve.notch = *notch;
         }
     }
 
-    // Linear in level over log frequency between the two points around each bin.
-    std::vector<float> onBins (const std::vector<double>& hz, const std::vector<double>& db)
+    // Where a bin lies between two points, 0 at the first and 1 at the second: linear in log
+    // frequency, or in frequency where the first point is not above 0 Hz.
+    double fraction (double f, double f0, double f1)
     {
-        std::vector<float> values (KeptCurve::numBins, std::numeric_limits<float>::quiet_NaN());
+        if (f <= f0)
+            return 0.0;
+
+        if (f >= f1)
+            return 1.0;
+
+        auto t = f0 > 0.0 ? (std::log (f) - std::log (f0)) / (std::log (f1) - std::log (f0)) : 0.0;
+
+        // Halved, so that points far apart on either side of 0 Hz do not overflow.
+        if (f0 <= 0.0 || ! std::isfinite (t))
+            t = (f / 2 - f0 / 2) / (f1 / 2 - f0 / 2);
+
+        return std::clamp (t, 0.0, 1.0);
+    }
+
+    // Each bin between two points takes the level between theirs; a bin on a point takes that
+    // point's level exactly.
+    std::vector<float> onBins (const std::vector<double>& hz, const std::vector<float>& values)
+    {
+        std::vector<float> binValues (KeptCurve::numBins, std::numeric_limits<float>::quiet_NaN());
         size_t next = 1;
 
         for (int bin = 0; bin < KeptCurve::numBins; ++bin)
@@ -141,12 +129,12 @@ namespace
             while (next < hz.size() - 1 && hz[next] < f)
                 ++next;
 
-            const auto f0 = hz[next - 1], f1 = hz[next];
-            const auto t = f0 > 0.0 ? std::log (f / f0) / std::log (f1 / f0) : (f - f0) / (f1 - f0);
-            values[static_cast<size_t> (bin)] = static_cast<float> ((db[next - 1] + t * (db[next] - db[next - 1])) / 20.0);
+            const auto t = fraction (f, hz[next - 1], hz[next]);
+            const auto a = static_cast<double> (values[next - 1]), b = static_cast<double> (values[next]);
+            binValues[static_cast<size_t> (bin)] = static_cast<float> ((1.0 - t) * a + t * b);
         }
 
-        return values;
+        return binValues;
     }
 }
 
@@ -160,7 +148,7 @@ std::string CurveText::format (const KeptCurve& curve)
                      + "* Recommended notch: " + notchText (curve.notch) + "\n";
 
     if (! curve.source.empty())
-        text += "* Opened from: " + curve.source + "\n";
+        text += "* Opened from: " + EscapedText::escape (curve.source) + "\n";
 
     text += "* Freq(Hz)\tSPL(dB)\n";
 
@@ -182,7 +170,8 @@ CurveText::Reading CurveText::parse (std::string_view text)
         text.remove_prefix (3);
 
     KeptCurve curve;
-    std::vector<double> hz, db;
+    std::vector<double> hz;
+    std::vector<float> values;
     int lineNumber = 0;
 
     for (size_t start = 0; start < text.size();)
@@ -205,8 +194,12 @@ CurveText::Reading CurveText::parse (std::string_view text)
             continue;
         }
 
-        const auto fields = splitFields (line);
-        const auto frequency = number (fields.front());
+        const NumericRow row (line);
+
+        if (row.isBlank())
+            continue;
+
+        const auto frequency = NumericRow::number (row.fields.front());
 
         // Words before the first point are a header; among the points they are something else.
         if (! frequency)
@@ -217,20 +210,24 @@ CurveText::Reading CurveText::parse (std::string_view text)
             return { std::nullopt, Refusal::strayText, lineNumber };
         }
 
-        const auto level = fields.size() >= 2 ? number (fields[1]) : std::nullopt;
+        if (row.ambiguousCommas)
+            return { std::nullopt, Refusal::ambiguousCommas, lineNumber };
+
+        const auto level = row.fields.size() >= 2 ? NumericRow::number (row.fields[1]) : std::nullopt;
 
         if (! level)
             return { std::nullopt, Refusal::noLevel, lineNumber };
 
-        if (! std::isfinite (*frequency) || ! std::isfinite (*level)
-            || ! std::isfinite (static_cast<float> (*level / 20.0)))
+        const auto value = static_cast<float> (*level / 20.0);
+
+        if (! std::isfinite (*frequency) || ! std::isfinite (*level) || ! std::isfinite (value))
             return { std::nullopt, Refusal::notFinite, lineNumber };
 
         if (! hz.empty() && *frequency <= hz.back())
             return { std::nullopt, Refusal::notAscending, lineNumber };
 
         hz.push_back (*frequency);
-        db.push_back (*level);
+        values.push_back (value);
     }
 
     if (hz.empty())
@@ -241,37 +238,35 @@ CurveText::Reading CurveText::parse (std::string_view text)
     if (inRange < 2)
         return { std::nullopt, Refusal::tooFewPoints, 0 };
 
-    curve.values = onBins (hz, db);
+    curve.values = onBins (hz, values);
+    int drawn = 0;
+
+    for (int bin = 0; bin < KeptCurve::numBins; ++bin)
+    {
+        const auto f = KeptCurve::binFrequency (bin);
+        drawn += f >= lowestHz && f <= highestHz && std::isfinite (curve.values[static_cast<size_t> (bin)]) ? 1 : 0;
+    }
+
+    if (drawn < 2)
+        return { std::nullopt, Refusal::tooClose, 0 };
+
     return { std::move (curve), Refusal::none, 0 };
 }
 
 CurveText::Reading CurveText::readFile (const std::string& path)
 {
-    struct stat info {};
+    const auto file = SmallFile::read (path, largestFile);
 
-    if (::stat (path.c_str(), &info) != 0 || ! S_ISREG (info.st_mode))
-        return { std::nullopt, Refusal::unreadable, 0 };
+    switch (file.outcome)
+    {
+        case SmallFile::Outcome::read: return parse (file.text);
+        case SmallFile::Outcome::tooLarge: return { std::nullopt, Refusal::tooLarge, 0 };
+        case SmallFile::Outcome::missing:
+        case SmallFile::Outcome::notAFile:
+        case SmallFile::Outcome::unreadable: break;
+    }
 
-    if (static_cast<std::uintmax_t> (info.st_size) > largestFile)
-        return { std::nullopt, Refusal::tooLarge, 0 };
-
-    std::ifstream file (path, std::ios::binary);
-
-    if (! file)
-        return { std::nullopt, Refusal::unreadable, 0 };
-
-    // Read no further than the limit, should the file have grown since.
-    std::string text (largestFile + 1, '\0');
-    file.read (text.data(), static_cast<std::streamsize> (text.size()));
-    text.resize (static_cast<size_t> (file.gcount()));
-
-    if (file.bad())
-        return { std::nullopt, Refusal::unreadable, 0 };
-
-    if (text.size() > largestFile)
-        return { std::nullopt, Refusal::tooLarge, 0 };
-
-    return parse (text);
+    return { std::nullopt, Refusal::unreadable, 0 };
 }
 
 std::string CurveText::explain (const Reading& reading, const std::string& fileName)
@@ -291,6 +286,8 @@ std::string CurveText::explain (const Reading& reading, const std::string& fileN
                                            + ": the file is not a frequency response.";
         case Refusal::notFinite: return line + " holds a value that is not a finite number: the file is not a frequency response.";
         case Refusal::tooFewPoints: return name + " has fewer than two points between 20 Hz and 500 Hz: there is nothing to draw.";
+        case Refusal::tooClose: return "The points of " + name + " between 20 Hz and 500 Hz lie closer together than the graph's steps of 2.7 Hz: there is nothing to draw.";
+        case Refusal::ambiguousCommas: return line + " may hold four columns or two numbers with decimal commas: save the file with semicolons or tabs between its columns.";
     }
 
     return {};

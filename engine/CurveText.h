@@ -37,7 +37,9 @@ public:
         noLevel,       // a frequency without a level beside it
         notAscending,
         notFinite,
-        tooFewPoints   // fewer than two points from 20 Hz to 500 Hz
+        tooFewPoints,     // fewer than two points from 20 Hz to 500 Hz
+        tooClose,         // the points cover fewer than two of the bins from 20 Hz to 500 Hz
+        ambiguousCommas   // commas that may separate columns or be decimal commas
     };
 
     struct Reading
@@ -48,7 +50,8 @@ public:
     };
 
     // The points interpolated onto the measurement's bins (NaN outside the points' range); the
-    // speakers, time and notch come from our own comments when they are there.
+    // speakers, time and notch come from our own comments when they are there. An accepted
+    // curve has a finite value on at least two bins from 20 Hz to 500 Hz.
     static Reading parse (std::string_view text);
     static Reading readFile (const std::string& path);
 

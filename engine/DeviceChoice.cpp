@@ -1,9 +1,9 @@
 #include "DeviceChoice.h"
 
 #include "AtomicFile.h"
+#include "EscapedText.h"
+#include "SmallFile.h"
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace
@@ -15,22 +15,12 @@ namespace
         return via == AudioRoute::Via::portAudio ? "portaudio" : "server";
     }
 
-    // Tabs and line ends would break the line apart; a description never needs them.
-    std::string flattened (std::string text)
+    std::vector<std::string_view> fields (std::string_view line)
     {
-        for (auto& c : text)
-            if (c == '\t' || c == '\n' || c == '\r')
-                c = ' ';
+        std::vector<std::string_view> parts;
+        size_t start = 0;
 
-        return text;
-    }
-
-    std::vector<std::string> fields (const std::string& line)
-    {
-        std::vector<std::string> parts;
-        std::string::size_type start = 0;
-
-        for (auto tab = line.find ('\t'); tab != std::string::npos; tab = line.find ('\t', start))
+        for (auto tab = line.find ('\t'); tab != std::string_view::npos; tab = line.find ('\t', start))
         {
             parts.push_back (line.substr (start, tab - start));
             start = tab + 1;
@@ -47,8 +37,8 @@ std::string DeviceChoice::serialise() const
 
     for (const auto& [key, pick] : { std::pair<const char*, const Pick&> { "input", input }, { "output", output } })
         if (! pick.isSystemDefault())
-            text += std::string (key) + "\t" + wordFor (pick.via) + "\t" + flattened (pick.name) + "\t"
-                    + flattened (pick.description) + "\n";
+            text += std::string (key) + "\t" + wordFor (pick.via) + "\t" + EscapedText::escape (pick.name) + "\t"
+                    + EscapedText::escape (pick.description) + "\n";
 
     return text;
 }
@@ -56,21 +46,33 @@ std::string DeviceChoice::serialise() const
 DeviceChoice DeviceChoice::parse (std::string_view text)
 {
     DeviceChoice choice;
-    std::istringstream lines { std::string (text) };
-    std::string line;
 
-    while (std::getline (lines, line))
+    for (size_t start = 0; start < text.size();)
     {
+        auto end = text.find ('\n', start);
+
+        if (end == std::string_view::npos)
+            end = text.size();
+
+        auto line = text.substr (start, end - start);
+        start = end + 1;
+
         // A file that went through an editor elsewhere may end its lines in CR LF.
         if (! line.empty() && line.back() == '\r')
-            line.pop_back();
+            line.remove_suffix (1);
 
         const auto parts = fields (line);
 
-        if (parts.size() != 4 || parts[2].empty() || (parts[1] != "server" && parts[1] != "portaudio"))
+        if (parts.size() != 4 || (parts[1] != "server" && parts[1] != "portaudio"))
             continue;
 
-        Pick pick { parts[1] == "server" ? AudioRoute::Via::soundServer : AudioRoute::Via::portAudio, parts[2], parts[3] };
+        const auto name = EscapedText::unescape (parts[2]);
+        const auto description = EscapedText::unescape (parts[3]);
+
+        if (! name || name->empty() || ! description)
+            continue;
+
+        Pick pick { parts[1] == "server" ? AudioRoute::Via::soundServer : AudioRoute::Via::portAudio, *name, *description };
 
         if (parts[0] == "input")
             choice.input = pick;
@@ -83,10 +85,8 @@ DeviceChoice DeviceChoice::parse (std::string_view text)
 
 DeviceChoice DeviceChoice::load (const std::string& path)
 {
-    std::ifstream file (path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return file ? parse (text.str()) : DeviceChoice();
+    const auto file = SmallFile::read (path, largestFile);
+    return file.outcome == SmallFile::Outcome::read ? parse (file.text) : DeviceChoice();
 }
 
 bool DeviceChoice::save (const std::string& path) const

@@ -3,6 +3,7 @@
 #include "AudioRoute.h"
 #include "SoundDevice.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,12 +29,16 @@ public:
     Pick& pickFor (SoundDevice::Direction direction) { return direction == SoundDevice::Direction::input ? input : output; }
     const Pick& pickFor (SoundDevice::Direction direction) const { return direction == SoundDevice::Direction::input ? input : output; }
 
+    // Names and descriptions are escaped (EscapedText), so that they read back exactly.
     std::string serialise() const;
 
     // Lines it does not understand are skipped: at worst a device is the default again.
     static DeviceChoice parse (std::string_view text);
 
-    // The defaults when there is no file or it cannot be read.
+    // Two picks take a few hundred bytes: a larger file is not ours.
+    static constexpr std::uintmax_t largestFile = 64 * 1024;
+
+    // The defaults when there is no file, it cannot be read or it is no file of a sensible size.
     static DeviceChoice load (const std::string& path);
 
     // Atomically; false if the file could not be written.

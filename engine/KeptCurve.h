@@ -4,6 +4,7 @@
 #include "MeasurementRecord.h"
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,15 +32,20 @@ public:
     // The engine's modes: 0 left, 1 right, 2 both.
     static Speakers speakersForMode (int mode);
 
-    // "left", "right", "both" or "unknown".
+    // "left", "right", "both" or "unknown"; nullopt for any other name.
     static const char* nameOf (Speakers speakers);
-    static Speakers speakersNamed (const std::string& name);
+    static std::optional<Speakers> speakersNamed (const std::string& name);
 
     // "Sonavel left 2026-12-08 14-32": what and when, with no character a file system refuses.
     std::string fileStem() const;
 
-    // "2026-12-08 14:32:05" in local time; empty when the time is unknown.
+    // "2026-12-08 14:32:05 +0100": local time with its offset from UTC, so that the hour that
+    // repeats when clocks go back reads back as the one that was meant; empty when the time is
+    // unknown or outside the years 1000 to 9999.
     static std::string formatTime (std::time_t time);
+
+    // That form exactly, or without the offset (as local time) as files written before had it;
+    // 0 (unknown) for anything else, an impossible date included.
     static std::time_t parseTime (const std::string& text);
 
     std::vector<float> values;

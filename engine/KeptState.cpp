@@ -2,19 +2,20 @@
 
 #include "AtomicFile.h"
 #include "CurveText.h"
+#include "EscapedText.h"
+#include "SmallFile.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
-#include <sstream>
-#include <sys/stat.h>
 
 namespace
 {
-    constexpr const char* firstLine = "KORVEN Sonavel kept curves 1";
+    // Version 2 escapes the source's name (a file name may hold a line break); version 1, as
+    // written before, has it as it was.
+    constexpr const char* firstLine = "KORVEN Sonavel kept curves 2";
+    constexpr const char* firstLineBefore = "KORVEN Sonavel kept curves 1";
 
     void writeCurve (std::string& text, const char* role, const KeptCurve& curve)
     {
@@ -23,7 +24,7 @@ namespace
         text += "measured " + std::to_string (static_cast<long long> (curve.measuredAt)) + "\n";
         text += "notch " + std::to_string (curve.notch.frequencyHz) + " " + std::to_string (curve.notch.qSetting) + " "
                 + std::to_string (curve.notch.depthSetting) + "\n";
-        text += "source " + curve.source + "\n";
+        text += "source " + EscapedText::escape (curve.source) + "\n";
         text += "values " + std::to_string (curve.values.size()) + "\n";
 
         // Shortest text that reads back to the same float, infinities and NaN included.
@@ -78,11 +79,27 @@ namespace
     bool read (std::string_view text, Number& value)
     {
         const auto [end, error] = std::from_chars (text.data(), text.data() + text.size(), value);
-        return error == std::errc() && end == text.data() + text.size();
+        return error == std::errc() && end == text.data() + text.size() && ! text.empty();
+    }
+
+    // "40 3 4": three whole numbers, each after one space.
+    bool readNotch (std::string_view text, EqSettings& notch)
+    {
+        for (auto* value : { &notch.frequencyHz, &notch.qSetting, &notch.depthSetting })
+        {
+            const auto space = value == &notch.depthSetting ? text.size() : text.find (' ');
+
+            if (space == std::string_view::npos || ! read (text.substr (0, space), *value))
+                return false;
+
+            text.remove_prefix (std::min (text.size(), space + 1));
+        }
+
+        return true;
     }
 
     // The lines after "curve ROLE".
-    std::optional<KeptCurve> readCurve (Lines& lines)
+    std::optional<KeptCurve> readCurve (Lines& lines, bool escapedSource)
     {
         KeptCurve curve;
         std::string_view value;
@@ -92,22 +109,30 @@ namespace
         if (! lines.keyed ("speakers", value))
             return std::nullopt;
 
-        curve.speakers = KeptCurve::speakersNamed (std::string (value));
+        const auto speakers = KeptCurve::speakersNamed (std::string (value));
+
+        if (! speakers)
+            return std::nullopt;
+
+        curve.speakers = *speakers;
 
         if (! lines.keyed ("measured", value) || ! read (value, measured))
             return std::nullopt;
 
         curve.measuredAt = static_cast<std::time_t> (measured);
 
-        if (! lines.keyed ("notch", value)
-            || std::sscanf (std::string (value).c_str(), "%d %d %d", &curve.notch.frequencyHz, &curve.notch.qSetting,
-                            &curve.notch.depthSetting) != 3)
+        if (! lines.keyed ("notch", value) || ! readNotch (value, curve.notch))
             return std::nullopt;
 
         if (! lines.keyed ("source", value))
             return std::nullopt;
 
-        curve.source = std::string (value);
+        const auto source = escapedSource ? EscapedText::unescape (value) : std::optional<std::string> (value);
+
+        if (! source)
+            return std::nullopt;
+
+        curve.source = *source;
 
         if (! lines.keyed ("values", value) || ! read (value, count) || count != KeptCurve::numBins)
             return std::nullopt;
@@ -143,12 +168,19 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
     Lines lines (text);
     std::string_view line;
 
-    if (! lines.next (line) || line != firstLine)
+    if (text.empty())
+    {
+        problem = "it is empty";
+        return std::nullopt;
+    }
+
+    if (! lines.next (line) || (line != firstLine && line != firstLineBefore))
     {
         problem = "it does not start with \"" + std::string (firstLine) + "\"";
         return std::nullopt;
     }
 
+    const bool escapedSource = line == firstLine;
     KeptState state;
 
     // Each curve is there or not, the current one first.
@@ -161,7 +193,7 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         else if (line == "curve held" && ! state.held)
             slot = &state.held;
 
-        if (slot == nullptr || ! (*slot = readCurve (lines)))
+        if (slot == nullptr || ! (*slot = readCurve (lines, escapedSource)))
         {
             problem = "line " + std::to_string (lines.number) + " is not what was written there";
             return std::nullopt;
@@ -174,33 +206,21 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
 std::optional<KeptState> KeptState::load (const std::string& path, std::string& problem)
 {
     problem.clear();
-    struct stat info {};
-
-    if (::stat (path.c_str(), &info) != 0)
-    {
-        if (errno != ENOENT)
-            problem = std::strerror (errno);
-
-        return std::nullopt;
-    }
 
     // Two curves take some 400 kB: anything far larger is not ours.
-    if (! S_ISREG (info.st_mode) || static_cast<std::uintmax_t> (info.st_size) > CurveText::largestFile)
+    const auto file = SmallFile::read (path, CurveText::largestFile);
+
+    switch (file.outcome)
     {
-        problem = "it is not a file of a sensible size";
-        return std::nullopt;
+        case SmallFile::Outcome::read: return parse (file.text, problem);
+        case SmallFile::Outcome::missing: return std::nullopt;
+        case SmallFile::Outcome::notAFile:
+        case SmallFile::Outcome::tooLarge: problem = "it is not a file of a sensible size"; return std::nullopt;
+        case SmallFile::Outcome::unreadable: break;
     }
 
-    std::ifstream file (path, std::ios::binary);
-    std::ostringstream text;
-
-    if (! file || ! (text << file.rdbuf()))
-    {
-        problem = "it could not be read";
-        return std::nullopt;
-    }
-
-    return parse (text.str(), problem);
+    problem = std::strerror (file.error);
+    return std::nullopt;
 }
 
 bool KeptState::save (const std::string& path) const

@@ -2,6 +2,7 @@
 #include "ComponentSearch.h"
 #include "ConsoleMeasurement.h"
 #include "CurveText.h"
+#include "DeviceListText.h"
 #include "KeptState.h"
 #include "LogCollector.h"
 #include "MessagePump.h"
@@ -110,6 +111,9 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         { { "--list-devices", "--measure", "left" }, Task::wrongUsage, -1, "" },
         { { "--measure", "left", "--input" }, Task::wrongUsage, -1, "" },
         { { "--measure", "left", "--output=" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--save", "--input", "mic" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--save=--input" }, Task::measure, 0, "--input" },
+        { { "--measure", "left", "--save", "-" }, Task::measure, 0, "-" },
         { { "left" }, Task::wrongUsage, -1, "" },
     };
 
@@ -156,7 +160,7 @@ TEST (CommandLine, ListsTheDevicesANameOrDescriptionChoosesWithTheDefaultStarred
                                     { "room_mic", "Measurement microphone", Direction::input, false, false },
                                     { "room_air.monitor", "Monitor of Room", Direction::input, false, true },
                                     { "room", "Speakers", Direction::output, true, false } });
-    EXPECT_EQ (CommandLine::deviceListText (server), "Inputs (--input NAME, or the description):\n"
+    EXPECT_EQ (DeviceListText::of (server), "Inputs (--input NAME, or the description):\n"
                                                      "* webcam_mic  HD Webcam Microphone\n"
                                                      "  room_mic    Measurement microphone\n"
                                                      "Outputs (--output NAME, or the description):\n"
@@ -165,12 +169,12 @@ TEST (CommandLine, ListsTheDevicesANameOrDescriptionChoosesWithTheDefaultStarred
 
     // PortAudio's devices have only their names; none at all is said.
     const SoundDeviceList portAudio (SoundDeviceList::Source::portAudio, { { "pulse", "pulse", Direction::input, false, false } });
-    EXPECT_EQ (CommandLine::deviceListText (portAudio), "Inputs (--input NAME, or the description):\n"
+    EXPECT_EQ (DeviceListText::of (portAudio), "Inputs (--input NAME, or the description):\n"
                                                         "  pulse\n"
                                                         "Outputs (--output NAME, or the description):\n"
                                                         "  (none)\n"
                                                         "* the system's default\n");
-    EXPECT_TRUE (CommandLine::deviceListText ({}).startsWith ("No sound server answered"));
+    EXPECT_TRUE (DeviceListText::of ({}).startsWith ("No sound server answered"));
 }
 
 TEST_F (KeptCurves, StepSixShowsWhatWasKeptAndKeepsWhatChanges)

@@ -114,6 +114,9 @@ check "--help prints the usage and the exit statuses, and exits 0" \
     test $? -eq 0 -a -n "$(grep '^Usage: korven-sonavel' "$out")" -a -n "$(grep '^  7  another program holds' "$out")"
 cli --measure sideways
 check "a wrong option gets the usage on standard error and status 2" test $? -eq 2 -a -n "$(grep '^Usage:' "$err")"
+cli --measure left --save $'\xc0\x80 is no UTF-8'
+check "an argument that is not UTF-8 is refused with status 2 before JUCE reads it" \
+    test $? -eq 2 -a -n "$(grep -x 'korven-sonavel: argument 4 is not valid UTF-8 text' "$err")"
 
 cli --measure left --save "$work/left.txt"
 status=$?

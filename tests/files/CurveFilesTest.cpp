@@ -100,6 +100,13 @@ TEST (CurveText, ReadsOurOwnFilesAndOtherAnalysersExportsAndRefusesWhatIsNoRespo
         { "an infinite frequency", "20 1\ninf 1\n", CurveText::Refusal::notFinite, 2, 0 },
         { "a level beyond what a float holds", "20 1\n30 1e300\n", CurveText::Refusal::notFinite, 2, 0 },
         { "one point in 20..500 Hz", "10 1\n100 1\n1000 1\n", CurveText::Refusal::tooFewPoints, 0, 0 },
+        { "two points on one bin's side of the next", "22 0\n25 0\n", CurveText::Refusal::tooClose, 0, 0 },
+        { "a level too large for a double", "20 1\n30 1e309\n", CurveText::Refusal::notFinite, 2, 0 },
+        { "a frequency too large for a double before the first point", "1e400 5\n20 1\n", CurveText::Refusal::notFinite, 1, 0 },
+        { "commas that may be decimal commas", "20,5,75,3\n", CurveText::Refusal::ambiguousCommas, 1, 0 },
+        { "an empty column among commas", "20,,5\n100,1,2\n", CurveText::Refusal::noLevel, 1, 0 },
+        { "a row of commas and a quoted nothing are blank", "\"\"\n" + bin16 + ",-2\n,,\n" + bin17 + ",-2\n",
+          CurveText::Refusal::none, 0, -2.0 },
         { "all points above 500 Hz", "600 1\n700 1\n", CurveText::Refusal::tooFewPoints, 0, 0 },
     };
 
@@ -139,7 +146,7 @@ TEST (CurveText, SavedAndOpenedAgainGivesTheSameCurveAndWhatItWas)
 
     // Comments first, then the header, then ascending points from 20 Hz to 500 Hz with '.' decimals.
     EXPECT_EQ (text.rfind (std::string ("* KORVEN Sonavel v.") + SONAVEL_VERSION + "\n", 0), 0u);
-    for (const auto* line : { "* Measured: 2026-12-08 14:32:05\n", "* Speakers: both\n", "* 1/10 decade smoothing\n",
+    for (const auto* line : { "* Measured: 2026-12-08 14:32:05 +", "* Speakers: both\n", "* 1/10 decade smoothing\n",
                               "* Recommended notch: FREQ 65 Hz, Q 3, DEPTH 4\n", "* Freq(Hz)\tSPL(dB)\n21.533203125\t" })
         EXPECT_NE (text.find (line), std::string::npos) << line;
     EXPECT_EQ (text.find (',', text.find ("SPL(dB)")), std::string::npos);
@@ -280,7 +287,7 @@ TEST (DeviceChoice, KeepsItsPicksAcrossAWriteAndAReadAndSkipsWhatItDoesNotUnders
 
     const auto read = DeviceChoice::load (path);
     EXPECT_EQ (read.input, choice.input);
-    EXPECT_EQ (read.input.description, "USB measurement microphone") << "a tab or a line end would break the line apart";
+    EXPECT_EQ (read.input.description, "USB\tmeasurement\nmicrophone") << "a tab or a line end is escaped, not lost";
     EXPECT_EQ (read.output, choice.output);
     EXPECT_EQ (read.output.route(), (AudioRoute { AudioRoute::Via::portAudio, "HDA Intel PCH: ALC892 Analog (hw:0,0)" }));
 
