@@ -4,6 +4,7 @@
 #include "PeakingCurve.h"
 #include "RoomFigures.h"
 #include "RoomModel.h"
+#include "RoomPath.h"
 #include "Spectrum.h"
 #include "TrueResponse.h"
 
@@ -197,6 +198,34 @@ TEST (RoomModel, ThePartitionedConvolverGivesTheDirectConvolutionOfBothChannels)
     }
 
     EXPECT_LT (worst, 1e-3); // sums of some 2500 products of size 1, in single precision
+}
+
+TEST (RoomModel, TheRoomsPathDelaysByExactlyItsLatencyHoweverTheServerCutsItsRuns)
+{
+    // Left through a unit impulse, right through half of one two samples late.
+    RoomPath path ({ { 1.0f }, { 0.0f, 0.0f, 0.5f } }, 64, 300);
+    ASSERT_EQ (path.latency(), 364u);
+
+    constexpr size_t total = 20000;
+    std::vector<float> left (total, 0.0f), right (total, 0.0f), out (total, -1.0f);
+    left[1000] = 1.0f;
+    right[9000] = 1.0f;
+    std::mt19937 random (3);
+
+    // Runs of any length, some longer than the path takes in one step.
+    for (size_t done = 0; done < total;)
+    {
+        const size_t run = std::min (total - done, static_cast<size_t> (random() % 6000 + 1));
+        const float* inputs[2] = { left.data() + done, right.data() + done };
+        path.process (inputs, out.data() + done, run);
+        done += run;
+    }
+
+    for (size_t i = 0; i < total; ++i)
+    {
+        const float expected = i == 1000 + 364 ? 1.0f : i == 9000 + 366 ? 0.5f : 0.0f;
+        ASSERT_NEAR (out[i], expected, 1e-6f) << i;
+    }
 }
 
 TEST (RoomModel, TheTrueResponseFoldsTheImpulseResponseOntoTheNoisesPeriod)

@@ -1,15 +1,13 @@
-// The sound path of a virtual room: reads the speakers (interleaved float32, one channel per
-// impulse response) on standard input and writes what the microphone hears (mono float32) on
-// standard output, block by block as the input comes, after a pure delay of zeros.
+// A virtual room's sound path outside the sound server (the room itself runs it as a plugin,
+// room_plugin.cpp): reads the speakers (interleaved float32, one channel per impulse response)
+// on standard input and writes what the microphone hears (mono float32) on standard output, one
+// block of the convolver and the delay later (zeros first), as the input comes.
 //
-//   sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] [--max-backlog MS] IMPULSE.f32...
+//   sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] IMPULSE.f32...
 //
-// --block: frames per block, a power of two from 64 to 1024 (default 512); the path adds one
-// block to the delay. --microphone: the microphone's own FIR, convolved with each response first.
-// --max-backlog: when more than this much input waits in the pipe (the player downstream ran dry
-// and stalled the path meanwhile), it is skipped block by block: the path's latency comes back to
-// what it was, where otherwise each stall would lengthen it for good. Below the pipe's 64 KiB.
-#include "PartitionedConvolver.h"
+// --block: frames per block, a power of two from 64 to 1024 (default 512). --microphone: the
+// microphone's own FIR, convolved with each response first.
+#include "RoomPath.h"
 #include "Spectrum.h"
 
 #include <cerrno>
@@ -17,9 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <fcntl.h>
 #include <string>
-#include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,7 +26,7 @@ namespace
 
     int usage()
     {
-        std::fputs ("usage: sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] [--max-backlog MS] IMPULSE.f32...\n", stderr);
+        std::fputs ("usage: sonavel-room-convolver [--delay MS] [--block FRAMES] [--microphone FIR.f32] IMPULSE.f32...\n", stderr);
         return 2;
     }
 
@@ -112,7 +108,7 @@ namespace
 
 int main (int argc, char** argv)
 {
-    double delayMs = 0.0, maxBacklogMs = 0.0;
+    double delayMs = 0.0;
     int blockSize = 512;
     std::string microphonePath;
     std::vector<std::string> impulsePaths;
@@ -121,7 +117,7 @@ int main (int argc, char** argv)
     {
         const std::string option = argv[i];
 
-        if (option == "--delay" || option == "--block" || option == "--microphone" || option == "--max-backlog")
+        if (option == "--delay" || option == "--block" || option == "--microphone")
         {
             if (i + 1 >= argc)
                 return usage();
@@ -142,8 +138,6 @@ int main (int argc, char** argv)
 
             if (option == "--delay")
                 delayMs = number;
-            else if (option == "--max-backlog")
-                maxBacklogMs = number;
             else
                 blockSize = static_cast<int> (number);
         }
@@ -181,42 +175,23 @@ int main (int argc, char** argv)
         impulses.push_back (microphone.empty() ? std::move (h) : convolve (h, microphone));
     }
 
-    PartitionedConvolver convolver (impulses, blockSize);
     const auto channels = impulses.size();
+    RoomPath path (impulses, blockSize, static_cast<size_t> (std::lround (delayMs * sampleRate / 1000.0)));
     const auto frames = static_cast<size_t> (blockSize);
-
-    // The delay line: the output runs delay samples behind the convolution, zeros first, and
-    // leaves block by block as the input arrives, so that nothing waits on either pipe.
-    const auto delay = static_cast<size_t> (std::lround (delayMs * sampleRate / 1000.0));
-    std::vector<float> line (delay + frames, 0.0f);
-    size_t head = delay; // where the next convolved block goes
-    size_t tail = 0;     // where the next written block starts
     std::vector<float> input (frames * channels), output (frames);
+    std::vector<std::vector<float>> planes (channels, std::vector<float> (frames));
+    std::vector<const float*> starts;
 
-    // What is written waits in the player's own queue, not in a pipe of 64 KiB (0.37 s) that
-    // would hold on to whatever the convolver wrote while the player stalled.
-    fcntl (STDOUT_FILENO, F_SETPIPE_SZ, 4096);
-    const auto maxBacklog = static_cast<int> (maxBacklogMs * sampleRate / 1000.0) * static_cast<int> (channels * sizeof (float));
+    for (const auto& plane : planes)
+        starts.push_back (plane.data());
 
     while (readAll (input.data(), input.size() * sizeof (float)))
     {
-        int waiting = 0;
-
-        while (maxBacklog > 0 && ioctl (STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > maxBacklog)
-            if (! readAll (input.data(), input.size() * sizeof (float)))
-                return 0;
-
-        convolver.process (input.data(), output.data());
-
         for (size_t i = 0; i < frames; ++i)
-            line[(head + i) % line.size()] = output[i];
+            for (size_t c = 0; c < channels; ++c)
+                planes[c][i] = input[i * channels + c];
 
-        head = (head + frames) % line.size();
-
-        for (size_t i = 0; i < frames; ++i)
-            output[i] = line[(tail + i) % line.size()];
-
-        tail = (tail + frames) % line.size();
+        path.process (starts.data(), output.data(), frames);
 
         if (! writeAll (output.data(), output.size() * sizeof (float)))
             return 1;
