@@ -136,6 +136,11 @@ bool BrisaSpeakerApp::runFromCommandLine()
             consoleMeasurement = std::make_unique<ConsoleMeasurement> (
                 line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
             consoleMeasurement->useDevices (line.input, line.output, userConfigFolder().getChildFile (getApplicationName() + " devices.txt"));
+            consoleMeasurement->measurePositions (line.positions);
+
+            if (line.compareFile.isNotEmpty())
+                consoleMeasurement->compareWith (juce::File::getCurrentWorkingDirectory().getChildFile (line.compareFile));
+
             consoleMeasurement->onFinished = [this] (int status)
             {
                 setApplicationReturnValue (status);

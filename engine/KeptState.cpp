@@ -12,10 +12,23 @@
 
 namespace
 {
-    // Version 2 escapes the source's name (a file name may hold a line break); version 1, as
-    // written before, has it as it was.
-    constexpr const char* firstLine = "KORVEN Sonavel kept curves 2";
-    constexpr const char* firstLineBefore = "KORVEN Sonavel kept curves 1";
+    // Version 3 keeps the microphone positions a curve averages; version 2 escapes the source's
+    // name (a file name may hold a line break); version 1, as written first, has it as it was.
+    constexpr const char* firstLine = "KORVEN Sonavel kept curves 3";
+    constexpr const char* firstLineVersion2 = "KORVEN Sonavel kept curves 2";
+    constexpr const char* firstLineVersion1 = "KORVEN Sonavel kept curves 1";
+
+    // Shortest text that reads back to the same float, infinities and NaN included.
+    void writeNumbers (std::string& text, const std::vector<float>& numbers)
+    {
+        for (const auto value : numbers)
+        {
+            char number[32];
+            const auto [end, error] = std::to_chars (std::begin (number), std::end (number), value);
+            text.append (number, error == std::errc() ? end : number);
+            text += "\n";
+        }
+    }
 
     void writeCurve (std::string& text, const char* role, const KeptCurve& curve)
     {
@@ -25,17 +38,16 @@ namespace
         text += "notch " + std::to_string (curve.notch.frequencyHz) + " " + std::to_string (curve.notch.qSetting) + " "
                 + std::to_string (curve.notch.depthSetting) + "\n";
         text += "source " + EscapedText::escape (curve.source) + "\n";
-        text += "values " + std::to_string (curve.values.size()) + "\n";
+        text += "positions " + std::to_string (curve.positions) + " " + std::to_string (curve.positionGains.size()) + "\n";
 
-        // Shortest text that reads back to the same float, infinities and NaN included.
-        for (const auto value : curve.values)
+        for (const auto& gains : curve.positionGains)
         {
-            char number[32];
-            const auto [end, error] = std::to_chars (std::begin (number), std::end (number), value);
-            text.append (number, error == std::errc() ? end : number);
-            text += "\n";
+            text += "gains " + std::to_string (gains.size()) + "\n";
+            writeNumbers (text, gains);
         }
 
+        text += "values " + std::to_string (curve.values.size()) + "\n";
+        writeNumbers (text, curve.values);
         text += "end\n";
     }
 
@@ -98,13 +110,56 @@ namespace
         return true;
     }
 
+    // "COUNT" numbers after a line "KEY COUNT", COUNT being expected.
+    bool readNumbers (Lines& lines, std::string_view key, size_t expected, std::vector<float>& numbers)
+    {
+        std::string_view value;
+        size_t count = 0;
+
+        if (! lines.keyed (key, value) || ! read (value, count) || count != expected)
+            return false;
+
+        numbers.resize (count);
+
+        for (auto& number : numbers)
+            if (! lines.next (value) || ! read (value, number))
+                return false;
+
+        return true;
+    }
+
+    // "positions N M": the positions a curve averages, and how many of them have their gains kept
+    // (none, or all of them, at most a listening area's worth).
+    bool readPositions (Lines& lines, KeptCurve& curve)
+    {
+        std::string_view value;
+        size_t kept = 0;
+
+        if (! lines.keyed ("positions", value))
+            return false;
+
+        const auto space = value.find (' ');
+
+        if (space == std::string_view::npos || ! read (value.substr (0, space), curve.positions) || ! read (value.substr (space + 1), kept)
+            || curve.positions < 1 || curve.positions > KeptCurve::maximumPositions
+            || (kept != 0 && kept != static_cast<size_t> (curve.positions)))
+            return false;
+
+        curve.positionGains.resize (kept);
+
+        for (auto& gains : curve.positionGains)
+            if (! readNumbers (lines, "gains", KeptCurve::numBins / 2, gains))
+                return false;
+
+        return true;
+    }
+
     // The lines after "curve ROLE".
-    std::optional<KeptCurve> readCurve (Lines& lines, bool escapedSource)
+    std::optional<KeptCurve> readCurve (Lines& lines, bool escapedSource, bool withPositions)
     {
         KeptCurve curve;
         std::string_view value;
         long long measured = 0;
-        size_t count = 0;
 
         if (! lines.keyed ("speakers", value))
             return std::nullopt;
@@ -134,14 +189,8 @@ namespace
 
         curve.source = *source;
 
-        if (! lines.keyed ("values", value) || ! read (value, count) || count != KeptCurve::numBins)
+        if ((withPositions && ! readPositions (lines, curve)) || ! readNumbers (lines, "values", KeptCurve::numBins, curve.values))
             return std::nullopt;
-
-        curve.values.resize (count);
-
-        for (auto& number : curve.values)
-            if (! lines.next (value) || ! read (value, number))
-                return std::nullopt;
 
         if (! lines.next (value) || value != "end")
             return std::nullopt;
@@ -174,13 +223,14 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         return std::nullopt;
     }
 
-    if (! lines.next (line) || (line != firstLine && line != firstLineBefore))
+    if (! lines.next (line) || (line != firstLine && line != firstLineVersion2 && line != firstLineVersion1))
     {
         problem = "it does not start with \"" + std::string (firstLine) + "\"";
         return std::nullopt;
     }
 
-    const bool escapedSource = line == firstLine;
+    const bool escapedSource = line != firstLineVersion1;
+    const bool withPositions = line == firstLine;
     KeptState state;
 
     // Each curve is there or not, the current one first.
@@ -193,7 +243,7 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         else if (line == "curve held" && ! state.held)
             slot = &state.held;
 
-        if (slot == nullptr || ! (*slot = readCurve (lines, escapedSource)))
+        if (slot == nullptr || ! (*slot = readCurve (lines, escapedSource, withPositions)))
         {
             problem = "line " + std::to_string (lines.number) + " is not what was written there";
             return std::nullopt;

@@ -169,6 +169,11 @@ MeasurementRecord* SonavelAudioEngine::getResults()
     return isTestRunning() ? nullptr : &record;
 }
 
+std::vector<float> SonavelAudioEngine::getGains() const
+{
+    return hasValidResults() ? measurementThread->getGains() : std::vector<float>();
+}
+
 const juce::Array<float>& SonavelAudioEngine::getFrequencyAxis()
 {
     if (frequencyAxis.isEmpty())

@@ -55,6 +55,10 @@ public:
     // The last measured response; null while a measurement runs.
     MeasurementRecord* getResults();
 
+    // The room's gain per analysis bin that the last good measurement found, before smoothing
+    // (see AudioTestingThread::getGains); empty unless hasValidResults().
+    std::vector<float> getGains() const;
+
     // 16384 entries, i * 44100 / 16384 Hz: the frequency of each value of the results.
     const juce::Array<float>& getFrequencyAxis();
 
