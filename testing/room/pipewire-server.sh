@@ -41,12 +41,12 @@ pulse.rules = [
 CONF
 }
 
-# pipewire_env DIR COMMAND...: runs COMMAND as one of the room's servers or its tools, in an
-# environment of the room's own (nothing of the caller's sound settings).
-pipewire_env() {
+# pipewire_exec DIR COMMAND...: becomes COMMAND, one of the room's servers or its tools, in an
+# environment of the room's own (nothing of the caller's sound settings). Run it in a subshell.
+pipewire_exec() {
     local dir=$1
     shift
-    env -i PATH="$PATH" HOME="$dir/home" LANG=C.UTF-8 \
+    exec env -i PATH="$PATH" HOME="$dir/home" LANG=C.UTF-8 \
         XDG_RUNTIME_DIR="$dir/runtime" PIPEWIRE_RUNTIME_DIR="$dir/runtime" \
         XDG_CONFIG_HOME="$dir/config" XDG_STATE_HOME="$dir/state" XDG_DATA_HOME="$dir/data" \
         DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/bus" "$@"
@@ -59,11 +59,12 @@ pipewire_pactl() {
     PULSE_SERVER="unix:$socket" PULSE_COOKIE="$dir/cookie" PULSE_RUNTIME_PATH="$dir/client" pactl "$@"
 }
 
-# pipewire_spawn DIR NAME COMMAND...: one server in the background, its PID in DIR/NAME.pid.
+# pipewire_spawn DIR NAME COMMAND...: one server in the background, its PID (the server's own:
+# the subshell becomes it) in DIR/NAME.pid.
 pipewire_spawn() {
     local dir=$1 name=$2
     shift 2
-    pipewire_env "$dir" "$@" </dev/null >>"$dir/$name.log" 2>&1 &
+    (pipewire_exec "$dir" "$@") </dev/null >>"$dir/$name.log" 2>&1 &
     echo $! >"$dir/$name.pid"
 }
 
@@ -161,7 +162,7 @@ pipewire_start() {
         cp "$dir/pipewire-pulse.pid" "$dir/pid" &&
         pipewire_load "$dir" "$socket" "$file" &&
         pipewire_wait "$dir" wireplumber pipewire_has_default "$dir" "$socket" &&
-        { [ -z "$quantum" ] || pipewire_env "$dir" pw-metadata -n settings 0 clock.force-quantum "$quantum" >/dev/null; } &&
+        { [ -z "$quantum" ] || (pipewire_exec "$dir" pw-metadata -n settings 0 clock.force-quantum "$quantum") >/dev/null; } &&
         return 0
 
     echo "virtual-room: PipeWire did not come up; see $dir/pipewire.log, wireplumber.log, pipewire-pulse.log" >&2
