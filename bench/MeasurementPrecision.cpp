@@ -1,11 +1,15 @@
 // How repeatable a measurement is: the same virtual rooms measured several times through the
 // engine, as the program measures, and the differences between the curves. Prints; asserts nothing.
 //
-//   sonavel_precision_bench [--runs N] [--noise DB] [--streak N]
+//   sonavel_precision_bench [--runs N] [--noise DB] [--streak N] [--room OPTIONS] [--servers N]
 //
 // --runs: measurements per room (default 8); --noise: the rooms' hiss in dB under the test noise
 // (default 40); --streak N: instead, N measurements in a row of the default room, counting the
-// failures a person would see.
+// failures a person would see and the steady blocks each kept, in the room of SONAVEL_ROOM_SERVER
+// with --room's further options (e.g. "--quantum 256"); --servers N: instead, N measurements of
+// the default room on PulseAudio and N on PipeWire, and how far the two servers' curves lie apart.
+// As the program does, it takes PULSE_LATENCY_MSEC out of its environment first.
+#include "LatencyOverride.h"
 #include "SonavelAudioEngine.h"
 #include "VirtualRoom.h"
 
@@ -99,6 +103,110 @@ namespace
 
     int firstIndexAt40Hz() { return static_cast<int> (std::ceil (40.0f / hzPerIndex)); }
 
+    // The steady blocks a measurement averaged, from its log; 0 for one that failed.
+    int keptBlocks (const Measurement& m)
+    {
+        for (const auto& line : m.log)
+            if (line.startsWith ("Averaged "))
+                return line.fromFirstOccurrenceOf ("Averaged ", false, false).getIntValue();
+
+        return 0;
+    }
+
+    // N measurements in a row of one room: failures, measurements made once more, blocks kept.
+    void printStreak (const std::string& roomOptions, int count, LogLines& log)
+    {
+        const VirtualRoom room (roomOptions);
+        int failures = 0, retried = 0;
+        std::vector<int> kept;
+        std::vector<double> seconds;
+
+        for (int i = 0; i < count; ++i)
+        {
+            const auto m = measure (0, log);
+            failures += m.ok ? 0 : 1;
+            retried += m.log.joinIntoString ("\n").contains ("measuring once more") ? 1 : 0;
+            kept.push_back (keptBlocks (m));
+            seconds.push_back (m.seconds);
+
+            if (! m.ok)
+                std::fprintf (figures, "measurement %d failed:\n%s\n", i, m.log.joinIntoString ("\n").toRawUTF8());
+        }
+
+        std::sort (kept.begin(), kept.end());
+        std::sort (seconds.begin(), seconds.end());
+        const char* server = std::getenv ("SONAVEL_ROOM_SERVER");
+        std::fprintf (figures, "%d measurements in a row (%s, room options \"%s\"): %d failed, %d measured once more first; "
+                               "steady blocks kept: median %d, fewest %d of 13; median %.2f s from start to finish\n",
+                      count, server != nullptr ? server : "pulseaudio", roomOptions.c_str(), failures, retried,
+                      kept[kept.size() / 2], kept.front(), seconds[seconds.size() / 2]);
+    }
+
+    // The default room measured on both servers: the worst pair across them and their means apart.
+    void printServers (int count, const std::string& noise, LogLines& log)
+    {
+        std::vector<Measurement> runs[2];
+        const char* const servers[] = { "pulseaudio", "pipewire" };
+
+        for (int s = 0; s < 2; ++s)
+        {
+            const VirtualRoom room ("--server " + std::string (servers[s]) + " --noise " + noise);
+
+            for (int i = 0; i < count; ++i)
+                if (auto m = measure (0, log); m.ok)
+                    runs[s].push_back (std::move (m));
+        }
+
+        if (runs[0].empty() || runs[1].empty())
+        {
+            std::fprintf (figures, "a server measured nothing\n");
+            return;
+        }
+
+        // Over 40..280 Hz, the band the suggestion looks at.
+        const auto last = static_cast<size_t> (std::floor (280.0f / hzPerIndex)) - static_cast<size_t> (firstIndexAt40Hz());
+        double worstRms = 0.0, worstMax = 0.0, meanSum = 0.0, meanMax = 0.0;
+
+        for (const auto& a : runs[0])
+        {
+            for (const auto& b : runs[1])
+            {
+                double sum = 0.0, most = 0.0;
+
+                for (size_t i = 0; i <= last; ++i)
+                {
+                    const double d = a.db[i] - b.db[i];
+                    sum += d * d;
+                    most = std::max (most, std::abs (d));
+                }
+
+                worstRms = std::max (worstRms, std::sqrt (sum / static_cast<double> (last + 1)));
+                worstMax = std::max (worstMax, most);
+            }
+        }
+
+        for (size_t i = 0; i <= last; ++i)
+        {
+            double mean[2] = { 0.0, 0.0 };
+
+            for (int s = 0; s < 2; ++s)
+            {
+                for (const auto& m : runs[s])
+                    mean[s] += m.db[i];
+
+                mean[s] /= static_cast<double> (runs[s].size());
+            }
+
+            meanSum += (mean[0] - mean[1]) * (mean[0] - mean[1]);
+            meanMax = std::max (meanMax, std::abs (mean[0] - mean[1]));
+        }
+
+        std::fprintf (figures, "default room, left speaker, %zu measurements on PulseAudio and %zu on PipeWire, over 40-280 Hz:\n"
+                               "  the servers' mean curves %.2f dB RMS apart, %.2f dB at most; the worst pair across them "
+                               "%.2f dB RMS, %.2f dB at most\n",
+                      runs[0].size(), runs[1].size(), std::sqrt (meanSum / static_cast<double> (last + 1)), meanMax, worstRms, worstMax);
+    }
+
     void printRoom (const char* name, float modeHz, const std::vector<Measurement>& runs)
     {
         std::vector<const Measurement*> good;
@@ -183,8 +291,10 @@ namespace
 
 int main (int argc, char** argv)
 {
-    int runs = 8, streak = 0;
-    std::string noise = "40";
+    LatencyOverride::removeFromEnvironment();
+
+    int runs = 8, streak = 0, servers = 0;
+    std::string noise = "40", roomOptions;
 
     for (int i = 1; i + 1 < argc; i += 2)
     {
@@ -193,6 +303,8 @@ int main (int argc, char** argv)
         if (option == "--runs") runs = std::atoi (argv[i + 1]);
         else if (option == "--noise") noise = argv[i + 1];
         else if (option == "--streak") streak = std::atoi (argv[i + 1]);
+        else if (option == "--room") roomOptions = argv[i + 1];
+        else if (option == "--servers") servers = std::atoi (argv[i + 1]);
     }
 
     const juce::ScopedJuceInitialiser_GUI juceRunning;
@@ -209,20 +321,11 @@ int main (int argc, char** argv)
 
     if (streak > 0)
     {
-        const VirtualRoom room ("--noise " + noise);
-        int failures = 0, retried = 0;
-
-        for (int i = 0; i < streak; ++i)
-        {
-            const auto m = measure (0, log);
-            failures += m.ok ? 0 : 1;
-            retried += m.log.joinIntoString ("\n").contains ("measuring once more") ? 1 : 0;
-
-            if (! m.ok)
-                std::fprintf (figures, "measurement %d failed:\n%s\n", i, m.log.joinIntoString ("\n").toRawUTF8());
-        }
-
-        std::fprintf (figures, "%d measurements in a row: %d failed, %d measured once more first\n", streak, failures, retried);
+        printStreak (roomOptions + " --noise " + noise, streak, log);
+    }
+    else if (servers > 0)
+    {
+        printServers (servers, noise, log);
     }
     else
     {
