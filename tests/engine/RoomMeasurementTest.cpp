@@ -382,10 +382,10 @@ TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailur
 }
 
 // A desktop whose session sets PULSE_LATENCY_MSEC=60 for every program: through ALSA's pulse
-// plugin the output's queue is then too short to start, while its server answers all along. The
-// measurement and the level test end by their deadlines, and nothing is given up: once the
+// plugin the output's queue is then too short to start (its callbacks never run), while its server
+// answers all along. The measurement ends by its stall watch, and nothing is given up: once the
 // variable is out of the environment, as the program takes it out at start-up, the next
-// measurement in the same process keeps its blocks.
+// measurement in the same process keeps its blocks. (The level test's pass: WizardActionsTest.)
 TEST_F (RoomMeasurementTest, AnOutputThatNeverPlaysEndsByTheDeadlineAndTheProgramsOwnLatencyMeasuresAfterIt)
 {
     const VirtualRoom room;
@@ -398,10 +398,6 @@ TEST_F (RoomMeasurementTest, AnOutputThatNeverPlaysEndsByTheDeadlineAndTheProgra
         const auto started = juce::Time::getMillisecondCounterHiRes();
         const auto stuck = measure (0);
         const auto seconds = (juce::Time::getMillisecondCounterHiRes() - started) / 1000.0;
-
-        MessageRecorder recorder;
-        engine->startLevelTest();
-        ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs));
         const auto terminal = testing::internal::GetCapturedStderr();
 
         // No more than the noise, the recording's margin and the deadline's slack, the stall
@@ -410,7 +406,6 @@ TEST_F (RoomMeasurementTest, AnOutputThatNeverPlaysEndsByTheDeadlineAndTheProgra
         EXPECT_LT (seconds, 60.0);
         EXPECT_FALSE (stuck.ok);
         EXPECT_EQ (engine->getLastOutcome(), MeasurementOutcome::overran) << LogCollector::get().lines().joinIntoString ("\n");
-        EXPECT_EQ (engine->getLastLevelOutcome(), MeasurementOutcome::overran);
         EXPECT_FALSE (MeasurementState::isAudioGivenUp());
         EXPECT_EQ (terminal.find ("Expression '"), std::string::npos) << terminal;
 
