@@ -41,6 +41,10 @@ public:
     // Why the last level-test pass ended as it did (none while one plays or before the first).
     MeasurementOutcome getLastLevelOutcome() const;
 
+    // True from the start of a level-test pass until it has sent "finishMeasure": a "finishMeasure"
+    // that arrives meanwhile belongs to a pass that an earlier start replaced.
+    bool isLevelPassPlaying() const;
+
     // The microphone and the output the tests use, and the list to choose them from.
     SoundDeviceSettings& getDevices() { return devices; }
 
@@ -74,7 +78,7 @@ public:
     static bool (*startWorkerThread) (juce::Thread& worker);
 
 private:
-    SonavelAudioEngine() = default;
+    SonavelAudioEngine();
 
     // A test that could not be started still ends, so that nobody waits for it.
     void reportStartFailure();
