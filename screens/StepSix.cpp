@@ -229,7 +229,7 @@ void StepSix::endMeasurement()
     if (lastMeasurementValid && results != nullptr)
     {
         session.measured (*results, engine->getGains(), measuringMode, std::time (nullptr), added);
-        showCurrentCurve();
+        showCurrentCurve (true);
         notes->showClipWarning (engine->wasLastCaptureClipped());
 
         if (session.current->positions > 1)
@@ -255,7 +255,7 @@ void StepSix::endMeasurement()
     repaint();
 }
 
-void StepSix::showCurrentCurve()
+void StepSix::showCurrentCurve (bool logVerdict)
 {
     const auto& axis = SonavelAudioEngine::getInstance()->getFrequencyAxis();
     const auto& curve = session.current;
@@ -283,16 +283,16 @@ void StepSix::showCurrentCurve()
     positionsLabel->setText (curve->positions > 1 ? juce::String (curve->positions) + " positions" : juce::String(),
                              juce::dontSendNotification);
     notes->showSuggestion (curve->notch);
-    showVerdict();
+    showVerdict (logVerdict);
 }
 
-void StepSix::showVerdict()
+void StepSix::showVerdict (bool log)
 {
     const auto verdict = session.verdict();
     const auto sentence = verdict ? juce::String::fromUTF8 (verdict->sentence.c_str()) : juce::String();
     notes->showVerdict (sentence);
 
-    if (sentence.isNotEmpty())
+    if (log && sentence.isNotEmpty())
         juce::Logger::writeToLog (sentence.replace (juce::String::fromUTF8 ("\xe2\x80\x93"), "-"));
 }
 
@@ -338,7 +338,7 @@ void StepSix::keepCurvesIn (const juce::File& file)
 
     if (session.current)
     {
-        showCurrentCurve();
+        showCurrentCurve (false);
     }
     else if (session.held && session.held->source.empty())
     {
@@ -499,7 +499,7 @@ bool StepSix::openCurveFrom (const juce::File& file)
     session.held = std::move (reading.curve);
     graphView->setHeldResponse (arrayOf (*session.held), SonavelAudioEngine::getInstance()->getFrequencyAxis());
     lastFolder = file.getParentDirectory();
-    showVerdict();
+    showVerdict (true);
     keepState();
     showNotice ("Opened " + QuotedName::of (file.getFileName()) + " as the held curve.", true);
     return true;

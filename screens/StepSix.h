@@ -72,9 +72,10 @@ private:
     void holdCurrentCurve();
     void addPosition();
 
-    // The graph, the footer and the positions' count as the session's curves say.
-    void showCurrentCurve();
-    void showVerdict();
+    // The graph, the footer and the positions' count as the session's curves say; the verdict is
+    // logged when it is new, not when curves kept from before are shown again.
+    void showCurrentCurve (bool logVerdict);
+    void showVerdict (bool log);
     void chooseFileToSave();
     void chooseFileToOpen();
     juce::File chooserFolder() const;

@@ -42,11 +42,16 @@ CONF
 }
 
 # pipewire_exec DIR COMMAND...: becomes COMMAND, one of the room's servers or its tools, in an
-# environment of the room's own (nothing of the caller's sound settings). Run it in a subshell.
+# environment of the room's own (nothing of the caller's sound settings but what a ringing room's
+# plugin reads). Run it in a subshell.
 pipewire_exec() {
-    local dir=$1
+    local dir=$1 plugin=()
     shift
-    exec env -i PATH="$PATH" HOME="$dir/home" LANG=C.UTF-8 \
+    local name
+    for name in LADSPA_PATH SONAVEL_ROOM_PATH_DIR SONAVEL_ROOM_PATH_DELAY_MS; do
+        [ -z "${!name:-}" ] || plugin+=("$name=${!name}")
+    done
+    exec env -i "${plugin[@]}" PATH="$PATH" HOME="$dir/home" LANG=C.UTF-8 \
         XDG_RUNTIME_DIR="$dir/runtime" PIPEWIRE_RUNTIME_DIR="$dir/runtime" \
         XDG_CONFIG_HOME="$dir/config" XDG_STATE_HOME="$dir/state" XDG_DATA_HOME="$dir/data" \
         DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/bus" "$@"
