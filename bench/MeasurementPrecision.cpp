@@ -4,7 +4,7 @@
 // Prints; asserts nothing.
 //
 //   sonavel_precision_bench [--runs N] [--noise DB] [--rooms a,b,...]
-//                           [--delays | --streak N [--options OPTIONS] | --servers N]
+//                           [--delays | --streak N [--options OPTIONS] | --servers N | --positions | --unchanged N]
 //
 // --runs: measurements per room (default 8); --noise: the rooms' hiss in dB under the test noise
 // (default 40); --rooms: only the rooms of those names (as printed). Instead of the rooms:
@@ -12,10 +12,15 @@
 // measurements in a row of the default room (with --options' further room options, e.g.
 // "--quantum 256", on the server of SONAVEL_ROOM_SERVER), counting the failures a person would
 // see and the steady blocks each kept; --servers N, N measurements of the default room on
-// PulseAudio and N on PipeWire, and how far the two servers' curves lie apart. As the program
-// does, it takes PULSE_LATENCY_MSEC out of its environment first.
+// PulseAudio and N on PipeWire, and how far the two servers' curves lie apart; --positions, four
+// microphone positions of each ringing room averaged (against the truth of the average, with
+// each position's advice against the average's), then measured again with the average's notch
+// on the speakers (the verdict against the truth's); --unchanged N, N verdicts of an unchanged
+// room. As the program does, it takes PULSE_LATENCY_MSEC out of its environment first.
 #include "LatencyOverride.h"
+#include "ListeningArea.h"
 #include "NotchRecommendation.h"
+#include "ResponseVerdict.h"
 #include "SonavelAudioEngine.h"
 #include "VirtualRoom.h"
 
@@ -72,6 +77,7 @@ namespace
     {
         bool ok = false;
         std::vector<float> values; // dB / 20, as the record holds them
+        std::vector<float> gains;  // before smoothing
         EqSettings notch;
         double seconds = 0.0;
         juce::StringArray log;
@@ -103,6 +109,8 @@ namespace
 
             for (int i = 0; i < record->getNumValues(); ++i)
                 m.values.push_back (record->valueAt (i));
+
+            m.gains = engine->getGains();
         }
 
         return m;
@@ -251,6 +259,121 @@ namespace
                       runs[0].size(), runs[1].size(), apart.rms, apart.largest, worst.rms, worst.largest);
     }
 
+    // The average of a listening area's positions, as step six makes it.
+    std::vector<float> averageOf (const std::vector<std::vector<float>>& gains)
+    {
+        ListeningArea area;
+
+        for (const auto& g : gains)
+            area.add (g);
+
+        std::vector<float> values;
+        area.response (values);
+        return values;
+    }
+
+    // Four positions of a ringing room, their average against the truth of the average, each
+    // position's advice against the average's; then the average's notch put on the speakers and
+    // the four positions measured again: the verdict's numbers against the truth's.
+    void printListeningArea (const std::string& name, const std::string& noise, LogLines& log)
+    {
+        VirtualRoom room ("--room " + name + " --noise " + noise);
+        constexpr int positions = 4;
+        std::vector<std::vector<float>> measured[2], truth[2];
+        std::vector<EqSettings> advice;
+        std::string notch;
+
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            for (int p = 1; p <= positions; ++p)
+            {
+                room.change ("--position " + std::to_string (p) + (pass == 1 ? " --notch " + notch : std::string()));
+                const auto m = measure (0, log);
+
+                if (! m.ok || m.gains.empty())
+                {
+                    std::fprintf (figures, "%s room, position %d: the measurement failed\n", name.c_str(), p);
+                    return;
+                }
+
+                measured[pass].push_back (m.gains);
+                truth[pass].push_back (room.trueGains (0));
+
+                if (pass == 0)
+                    advice.push_back (m.notch);
+            }
+
+            if (pass == 0)
+            {
+                const auto average = averageOf (measured[0]);
+                const auto setting = recommendNotch (average.data(), static_cast<int32_t> (average.size()), hzPerIndex);
+                notch = std::to_string (setting.frequencyHz) + "," + std::to_string (setting.qSetting) + "," + std::to_string (setting.depthSetting);
+
+                const auto truthAverage = averageOf (truth[0]);
+                const auto error = differenceOf (average, truthAverage, &truthAverage);
+                double farthestFreq = 0.0;
+                int farthestDepth = 0;
+
+                for (const auto& a : advice)
+                {
+                    farthestFreq = std::max (farthestFreq, a.frequencyHz == 0 || setting.frequencyHz == 0
+                                                               ? 100.0 : 100.0 * std::abs (a.frequencyHz - setting.frequencyHz) / setting.frequencyHz);
+                    farthestDepth = std::max (farthestDepth, std::abs (a.depthSetting - setting.depthSetting));
+                }
+
+                std::fprintf (figures, "%s room, left speaker, %d positions: the average against the truth of the average "
+                                       "%.2f dB RMS, %.2f dB at most (%.2f within 25 dB of the mean)\n",
+                              name.c_str(), positions, error.rms, error.largest, error.largestWithin25);
+                std::fprintf (figures, "  the average's advice %s; the positions' own: ", describe (setting).toRawUTF8());
+
+                for (const auto& a : advice)
+                    std::fprintf (figures, "%s; ", describe (a).toRawUTF8());
+
+                std::fprintf (figures, "FREQ up to %.0f %% and DEPTH up to %d steps off the average's\n", farthestFreq, farthestDepth);
+
+                if (setting.frequencyHz == 0)
+                    return;
+            }
+        }
+
+        const auto before = averageOf (measured[0]), after = averageOf (measured[1]);
+        const auto truthBefore = averageOf (truth[0]), truthAfter = averageOf (truth[1]);
+        const auto judged = ResponseVerdict::of ({ before, 0, positions }, { after, 0, positions });
+        const auto known = ResponseVerdict::of ({ truthBefore, 0, positions }, { truthAfter, 0, positions });
+        std::fprintf (figures, "  with the notch %s on the speakers, measured again: \"%s\"\n", notch.c_str(), judged.sentence.c_str());
+        std::fprintf (figures, "  the truth says: \"%s\"; the bump's change %.2f dB off the truth's, the distance from flat %.2f and %.2f dB off\n",
+                      known.sentence.c_str(), std::abs (judged.bumpLowerDb - known.bumpLowerDb),
+                      std::abs (judged.heldFromFlatDb - known.heldFromFlatDb), std::abs (judged.currentFromFlatDb - known.currentFromFlatDb));
+    }
+
+    // Measurements of an unchanged room one after the other, each judged against the one before.
+    void printUnchanged (int pairs, const std::string& noise, LogLines& log)
+    {
+        const VirtualRoom room ("--room small --noise " + noise);
+        auto previous = measure (0, log);
+        int unchanged = 0, judged = 0;
+        double largest = 0.0;
+
+        for (int i = 0; i < pairs; ++i)
+        {
+            auto next = measure (0, log);
+
+            if (previous.ok && next.ok)
+            {
+                const auto verdict = ResponseVerdict::of ({ previous.values, 0, 1 }, { next.values, 0, 1 });
+                ++judged;
+                unchanged += verdict.kind == ResponseVerdict::Kind::unchanged ? 1 : 0;
+                largest = std::max (largest, verdict.distanceDb);
+            }
+
+            previous = std::move (next);
+        }
+
+        std::fprintf (figures, "small room, left speaker, unchanged: %d of %d verdicts say \"No change beyond measuring again\" "
+                               "(the curves at most %.2f dB RMS apart)\n",
+                      unchanged, judged, largest);
+    }
+
     struct Room
     {
         const char* name;
@@ -328,8 +451,8 @@ int main (int argc, char** argv)
 {
     LatencyOverride::removeFromEnvironment();
 
-    int runs = 8, streak = 0, servers = 0;
-    bool delays = false;
+    int runs = 8, streak = 0, servers = 0, unchangedPairs = 0;
+    bool delays = false, listening = false;
     std::string noise = "40", only, roomOptions;
 
     for (int i = 1; i < argc; ++i)
@@ -344,6 +467,8 @@ int main (int argc, char** argv)
         else if (option == "--options") { roomOptions = value; ++i; }
         else if (option == "--servers") { servers = std::atoi (value.c_str()); ++i; }
         else if (option == "--delays") delays = true;
+        else if (option == "--positions") listening = true;
+        else if (option == "--unchanged") { unchangedPairs = std::atoi (value.c_str()); ++i; }
     }
 
     const juce::ScopedJuceInitialiser_GUI juceRunning;
@@ -365,6 +490,15 @@ int main (int argc, char** argv)
     else if (servers > 0)
     {
         printServers (servers, noise, log);
+    }
+    else if (listening)
+    {
+        for (const char* name : { "small", "medium", "large" })
+            printListeningArea (name, noise, log);
+    }
+    else if (unchangedPairs > 0)
+    {
+        printUnchanged (unchangedPairs, noise, log);
     }
     else if (delays)
     {
