@@ -144,19 +144,22 @@ check "and its log took none of the measurement's lines" eval '! log_has "Recomm
 cli --measure left --positions 13
 check "--positions takes 1 to 12 (status 2)" test $? -eq 2 -a -n "$(grep -F -- '--positions takes a whole number from 1 to 12' "$err")"
 coproc POSITIONS { env -u DISPLAY "$app" --measure left --positions 2 --compare "$work/left.txt" --save "$work/area.txt" 2>&1; echo "status $?"; }
+# Bash forgets a coprocess's descriptors once it has ended: the loop reads and writes copies.
+exec {from_program}<&"${POSITIONS[0]}" {to_program}>&"${POSITIONS[1]}"
 status=""
-while IFS= read -r -t 120 line <&"${POSITIONS[0]}"; do
+while IFS= read -r -t 120 line <&"$from_program"; do
     echo "$line" >>"$work/positions.txt"
     case $line in
         "Move the microphone to position 2 of 2, then press Enter")
             SONAVEL_ROOM_DIR=$work/room "$root/scripts/virtual-room" stop
-            echo >&"${POSITIONS[1]}" ;;
+            echo >&"$to_program" ;;
         "Press Enter to measure position 2 of 2 again (Ctrl+C stops).")
             eval "$(SONAVEL_ROOM_DIR=$work/room "$root/scripts/virtual-room" start)"
-            echo >&"${POSITIONS[1]}" ;;
+            echo >&"$to_program" ;;
         "status "*) status=${line#status } ;;
     esac
 done
+exec {from_program}<&- {to_program}>&-
 check "--positions 2 asks to move the microphone, and to measure the failed position again (status $status)" \
     eval 'test "$status" = 0 && grep -q "^No sound device or sound server was found" "$work/positions.txt" &&
           grep -q -x "Press Enter to measure position 2 of 2 again (Ctrl+C stops)." "$work/positions.txt"'
