@@ -32,6 +32,12 @@ context.modules = [
 pulse.properties = {
     server.address = [ "unix:$socket" ]
 }
+stream.rules = [
+    {
+        matches = [ { node.group = "~ladspa-sink-.*" } ]
+        actions = { update-props = { channelmix.normalize = true } }
+    }
+]
 pulse.rules = [
     {
         matches = [ { application.process.binary = "pacat" } ]
