@@ -6,7 +6,8 @@
 // impulse-right.f32 and, if there, microphone.f32, all at 44100 Hz) and SONAVEL_ROOM_PATH_DELAY_MS.
 // It runs at whatever rate its host runs it: PipeWire's filter-chain runs it at the graph's rate
 // (48 kHz on a desktop), its PulseAudio service converting the speakers and the air to and from
-// their 44100 Hz around it, so the impulse responses are taken to that rate.
+// their 44100 Hz around it, so the impulse responses are taken to that rate; the path is then as
+// slow as the delay or the resampled responses' lead (ImpulseResampler), whichever is longer.
 #include "ImpulseResampler.h"
 #include "RoomPath.h"
 #include "Spectrum.h"
@@ -24,7 +25,10 @@
 namespace
 {
     constexpr int fileRate = 44100;
-    constexpr unsigned long highestRate = 384000; // PipeWire's
+    constexpr unsigned long highestRate = 384000; // beyond any sound server's
+    // Enough for a filter's impulse at the start of a response (the one-band room's) to keep its
+    // band-limited ringing before it: within 0.001 dB below 500 Hz at 48 and 96 kHz.
+    constexpr double resamplingLeadSeconds = 0.01;
     constexpr int blockSize = 512;
 
     std::vector<float> readRaw (const std::string& path)
@@ -76,6 +80,7 @@ namespace
         const int hostRate = static_cast<int> (rate);
         const auto microphone = readRaw (std::string (dir) + "/microphone.f32");
         std::vector<std::vector<float>> impulses;
+        size_t lead = 0;
 
         for (const char* name : { "/impulse-left.f32", "/impulse-right.f32" })
         {
@@ -84,12 +89,16 @@ namespace
             if (h.empty())
                 return nullptr;
 
-            impulses.push_back (ImpulseResampler::resample (microphone.empty() ? h : convolve (h, microphone), fileRate, hostRate));
+            auto resampled = ImpulseResampler::resample (microphone.empty() ? h : convolve (h, microphone), fileRate, hostRate, resamplingLeadSeconds);
+            impulses.push_back (std::move (resampled.samples));
+            lead = resampled.lead;
         }
 
+        // The lead is taken out of the delay where the delay is long enough to hold it.
         const double delayMs = delay != nullptr ? std::atof (delay) : 0.0;
+        const auto delaySamples = static_cast<size_t> (std::lround (std::max (0.0, delayMs) * hostRate / 1000.0));
         auto* instance = new Instance;
-        instance->path = std::make_unique<RoomPath> (impulses, blockSize, static_cast<size_t> (std::lround (std::max (0.0, delayMs) * hostRate / 1000.0)));
+        instance->path = std::make_unique<RoomPath> (impulses, blockSize, delaySamples - std::min (lead, delaySamples));
         return instance;
     }
 
