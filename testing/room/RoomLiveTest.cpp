@@ -1,3 +1,4 @@
+#include "MicrophoneResponse.h"
 #include "RoomListener.h"
 #include "Spectrum.h"
 #include "TrueResponse.h"
@@ -57,7 +58,8 @@ TEST (RoomLive, ARingingRoomsMicrophoneHearsWhatItsImpulseResponsesSayAfterTheDe
     const int fd = mkstemp (micPath);
     ASSERT_GE (fd, 0);
     close (fd);
-    std::ofstream (micPath) << "20 -3\n60 0\n200 1\n";
+    const std::string microphoneRows = "20 -3\n60 0\n200 1\n";
+    std::ofstream (micPath) << microphoneRows;
 
     constexpr double delaySeconds = 0.25;
     // Hiss far down, so that what is compared is the path, not the noise.
@@ -166,4 +168,27 @@ TEST (RoomLive, ARingingRoomsMicrophoneHearsWhatItsImpulseResponsesSayAfterTheDe
 
     // The microphone's own response is heard too: -3 dB at 20 Hz rising to +1 dB at 200 Hz.
     EXPECT_GT (bandRms (measured, withoutMicrophone, most), 0.3);
+
+    // At the level the impulse responses say, too, which the curves' normalisation hides: the air
+    // hears the mean of the path's two channels, on either server.
+    std::string error;
+    const auto microphone = MicrophoneResponse::parse (microphoneRows, error);
+    ASSERT_TRUE (microphone.has_value()) << error;
+    const auto truthMagnitudes = TrueResponse::binMagnitudes (TrueResponse::sum (room.impulseResponse (0), room.impulseResponse (1)));
+    double offDb = 0.0;
+    int bins = 0;
+
+    for (int k = 0; k < period / 2; ++k)
+    {
+        const double hz = static_cast<double> (k) * rate / period;
+
+        if (hz < 40.0 || hz > 280.0)
+            continue;
+
+        const auto expected = truthMagnitudes[static_cast<size_t> (k)] * std::pow (10.0, microphone->gainDb (hz) / 20.0);
+        offDb += 20.0 * std::log10 (magnitudes[static_cast<size_t> (k)] / expected);
+        ++bins;
+    }
+
+    EXPECT_NEAR (offDb / bins, 0.0, 0.1);
 }

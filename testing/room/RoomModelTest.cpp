@@ -1,3 +1,4 @@
+#include "ImpulseResampler.h"
 #include "MicrophoneResponse.h"
 #include "PartitionedConvolver.h"
 #include "PeakingBiquad.h"
@@ -25,6 +26,17 @@ namespace
             sum += h[i] * std::polar (1.0, -2.0 * M_PI * hz * static_cast<double> (i) / RoomModel::sampleRate);
 
         return 20.0 * std::log10 (std::abs (sum));
+    }
+
+    // What a response sampled at rate, its first lead samples early, does to a sinusoid of hz.
+    std::complex<double> responseAt (const std::vector<float>& h, double rate, size_t lead, double hz)
+    {
+        std::complex<double> sum;
+
+        for (size_t i = 0; i < h.size(); ++i)
+            sum += static_cast<double> (h[i]) * std::polar (1.0, -2.0 * M_PI * hz * (static_cast<double> (i) - static_cast<double> (lead)) / rate);
+
+        return sum;
     }
 }
 
@@ -226,6 +238,53 @@ TEST (RoomModel, TheRoomsPathDelaysByExactlyItsLatencyHoweverTheServerCutsItsRun
         const float expected = i == 1000 + 364 ? 1.0f : i == 9000 + 366 ? 0.5f : 0.0f;
         ASSERT_NEAR (out[i], expected, 1e-6f) << i;
     }
+}
+
+TEST (RoomModel, AResponseTakenToTheServersRateSoundsAsItsFileSaysBelow500Hz)
+{
+    // A filter's own impulse at the start (as the one-band room's), a mode of 65 Hz ringing after
+    // it and a later, smooth one, as a ringing room's.
+    std::vector<float> h (20000, 0.0f);
+    h[0] = 0.5f;
+
+    for (size_t i = 0; i < h.size(); ++i)
+    {
+        const double t = static_cast<double> (i) / 44100.0;
+        h[i] += static_cast<float> (0.01 * std::exp (-t / 0.05) * std::sin (2.0 * M_PI * 65.0 * t)
+                                    + 0.02 * std::exp (-t / 0.1) * std::sin (2.0 * M_PI * 41.0 * t) * (1.0 - std::exp (-t / 0.003)));
+    }
+
+    const auto worstOff = [&h] (const ImpulseResampler::Resampled& resampled, int rate)
+    {
+        double worst = 0.0;
+
+        for (double hz = 20.0; hz <= 500.0; hz += 3.7)
+        {
+            const auto original = responseAt (h, 44100.0, 0, hz);
+            worst = std::max (worst, std::abs (responseAt (resampled.samples, rate, resampled.lead, hz) - original) / std::abs (original));
+        }
+
+        return worst;
+    };
+
+    for (const int rate : { 48000, 96000, 32000 })
+    {
+        const auto resampled = ImpulseResampler::resample (h, 44100, rate, 0.01);
+        // A whole number of samples at both rates, at least the lead asked for.
+        EXPECT_EQ (resampled.lead * 44100 % static_cast<size_t> (rate), 0u) << rate;
+        EXPECT_GE (static_cast<double> (resampled.lead) / rate, 0.01) << rate;
+        EXPECT_LT (static_cast<double> (resampled.lead) / rate, 0.02) << rate;
+        EXPECT_EQ (resampled.samples.size(), resampled.lead + (h.size() * static_cast<size_t> (rate) + 44099) / 44100) << rate;
+        // Gain and phase within 0.01 dB and 0.06 degrees.
+        EXPECT_LT (worstOff (resampled, rate), 1e-3) << rate;
+    }
+
+    // Without a lead the impulse's ringing before it is lost: a third of a dB at 48 kHz.
+    EXPECT_GT (worstOff (ImpulseResampler::resample (h, 44100, 48000, 0.0), 48000), 1e-2);
+
+    const auto same = ImpulseResampler::resample (h, 44100, 44100, 0.01);
+    EXPECT_EQ (same.samples, h);
+    EXPECT_EQ (same.lead, 0u);
 }
 
 TEST (RoomModel, TheTrueResponseFoldsTheImpulseResponseOntoTheNoisesPeriod)

@@ -13,6 +13,9 @@ pipewire_processes=(dbus pipewire wireplumber pipewire-pulse)
 # on a desktop: 1024 frames at 48 kHz by default, as little as 32 when a client asks. The room's own
 # helpers (pacat, parec: the hiss, the first recording, a sound path) never pull the graph to small
 # quanta, as the hiss's 40 ms would (a 256-frame quantum): only the program under test does that.
+# A filter's streams (module-ladspa-sink's, in pipewire-pulse) average channels they mix down, as
+# PulseAudio does: PipeWire adds them at -3 dB each, and the speakers' two channels would reach
+# the air's one 3 dB louder than the room's truth says.
 pipewire_write_config() {
     local dir=$1 socket=$2
     mkdir -p "$dir/config/pipewire"
@@ -32,6 +35,12 @@ context.modules = [
 pulse.properties = {
     server.address = [ "unix:$socket" ]
 }
+stream.rules = [
+    {
+        matches = [ { node.group = "~ladspa-sink-.*" } ]
+        actions = { update-props = { channelmix.normalize = true } }
+    }
+]
 pulse.rules = [
     {
         matches = [ { application.process.binary = "pacat" } ]

@@ -3,12 +3,18 @@
 // that a busy processor could starve. Two inputs (the speakers), two outputs carrying the same
 // sum (the server averages them into the air's one channel). What it plays is read when the
 // server instantiates it, from the server's environment: SONAVEL_ROOM_PATH_DIR (impulse-left.f32,
-// impulse-right.f32 and, if there, microphone.f32) and SONAVEL_ROOM_PATH_DELAY_MS.
+// impulse-right.f32 and, if there, microphone.f32, all at 44100 Hz) and SONAVEL_ROOM_PATH_DELAY_MS.
+// It runs at whatever rate its host runs it: PipeWire's filter-chain runs it at the graph's rate
+// (48 kHz on a desktop), its PulseAudio service converting the speakers and the air to and from
+// their 44100 Hz around it, so the impulse responses are taken to that rate; the path is then as
+// slow as the delay or the resampled responses' lead (ImpulseResampler), whichever is longer.
+#include "ImpulseResampler.h"
 #include "RoomPath.h"
 #include "Spectrum.h"
 
 #include <ladspa.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -18,7 +24,11 @@
 
 namespace
 {
-    constexpr unsigned long sampleRate = 44100;
+    constexpr int fileRate = 44100;
+    constexpr unsigned long highestRate = 384000; // beyond any sound server's
+    // Enough for a filter's impulse at the start of a response (the one-band room's) to keep its
+    // band-limited ringing before it: within 0.001 dB below 500 Hz at 48 and 96 kHz.
+    constexpr double resamplingLeadSeconds = 0.01;
     constexpr int blockSize = 512;
 
     std::vector<float> readRaw (const std::string& path)
@@ -64,25 +74,31 @@ namespace
         const char* dir = std::getenv ("SONAVEL_ROOM_PATH_DIR");
         const char* delay = std::getenv ("SONAVEL_ROOM_PATH_DELAY_MS");
 
-        if (rate != sampleRate || dir == nullptr)
+        if (rate == 0 || rate > highestRate || dir == nullptr)
             return nullptr;
 
+        const int hostRate = static_cast<int> (rate);
         const auto microphone = readRaw (std::string (dir) + "/microphone.f32");
         std::vector<std::vector<float>> impulses;
+        size_t lead = 0;
 
         for (const char* name : { "/impulse-left.f32", "/impulse-right.f32" })
         {
-            auto h = readRaw (dir + std::string (name));
+            const auto h = readRaw (dir + std::string (name));
 
             if (h.empty())
                 return nullptr;
 
-            impulses.push_back (microphone.empty() ? std::move (h) : convolve (h, microphone));
+            auto resampled = ImpulseResampler::resample (microphone.empty() ? h : convolve (h, microphone), fileRate, hostRate, resamplingLeadSeconds);
+            impulses.push_back (std::move (resampled.samples));
+            lead = resampled.lead;
         }
 
+        // The lead is taken out of the delay where the delay is long enough to hold it.
         const double delayMs = delay != nullptr ? std::atof (delay) : 0.0;
+        const auto delaySamples = static_cast<size_t> (std::lround (std::max (0.0, delayMs) * hostRate / 1000.0));
         auto* instance = new Instance;
-        instance->path = std::make_unique<RoomPath> (impulses, blockSize, static_cast<size_t> (std::lround (std::max (0.0, delayMs) * sampleRate / 1000.0)));
+        instance->path = std::make_unique<RoomPath> (impulses, blockSize, delaySamples - std::min (lead, delaySamples));
         return instance;
     }
 
@@ -96,8 +112,14 @@ namespace
     {
         auto* instance = static_cast<Instance*> (handle);
         const float* inputs[2] = { instance->ports[0], instance->ports[1] };
-        instance->path->process (inputs, instance->ports[2], count);
-        std::copy (instance->ports[2], instance->ports[2] + count, instance->ports[3]);
+        float* const out = instance->ports[2];
+        instance->path->process (inputs, out, count);
+
+        // As a converter clips; PulseAudio's host would clamp too, PipeWire's does not.
+        for (unsigned long i = 0; i < count; ++i)
+            out[i] = std::clamp (out[i], -1.0f, 1.0f);
+
+        std::copy (out, out + count, instance->ports[3]);
     }
 
     void cleanup (LADSPA_Handle handle)
