@@ -14,6 +14,7 @@
 namespace
 {
     constexpr const char* smoothingLine = "* 1/10 decade smoothing";
+    constexpr const char* calibrationLine = "* Microphone calibration: ";
 
     std::string_view trim (std::string_view text)
     {
@@ -86,6 +87,8 @@ namespace
             curve.speakers = KeptCurve::speakersNamed (std::string (trim (line.substr (12)))).value_or (KeptCurve::Speakers::unknown);
         else if (startsWith (line, "* Measured: "))
             curve.measuredAt = KeptCurve::parseTime (std::string (trim (line.substr (12))));
+        else if (startsWith (line, calibrationLine))
+            curve.calibration = EscapedText::unescape (trim (line.substr (std::string_view (calibrationLine).size()))).value_or (std::string());
         else if (startsWith (line, "* Recommended notch: FREQ "))
         {
             if (const auto notch = notchFrom (trim (line.substr (21))))
@@ -146,6 +149,9 @@ std::string CurveText::format (const KeptCurve& curve)
                      + "* Speakers: " + KeptCurve::nameOf (curve.speakers) + "\n"
                      + smoothingLine + "\n"
                      + "* Recommended notch: " + notchText (curve.notch) + "\n";
+
+    if (! curve.calibration.empty())
+        text += calibrationLine + EscapedText::escape (curve.calibration) + "\n";
 
     if (! curve.source.empty())
         text += "* Opened from: " + EscapedText::escape (curve.source) + "\n";

@@ -12,10 +12,12 @@
 
 namespace
 {
-    // Version 2 escapes the source's name (a file name may hold a line break); version 1, as
-    // written before, has it as it was.
-    constexpr const char* firstLine = "KORVEN Sonavel kept curves 2";
-    constexpr const char* firstLineBefore = "KORVEN Sonavel kept curves 1";
+    // Version 3 says which calibration of the microphone each curve was measured with; version 2
+    // escapes the source's name (a file name may hold a line break); version 1, as written
+    // before, has it as it was. Curves measured before version 3 were measured without one.
+    constexpr const char* firstLine = "KORVEN Sonavel kept curves 3";
+    constexpr const char* firstLineVersion2 = "KORVEN Sonavel kept curves 2";
+    constexpr const char* firstLineVersion1 = "KORVEN Sonavel kept curves 1";
 
     void writeCurve (std::string& text, const char* role, const KeptCurve& curve)
     {
@@ -25,6 +27,7 @@ namespace
         text += "notch " + std::to_string (curve.notch.frequencyHz) + " " + std::to_string (curve.notch.qSetting) + " "
                 + std::to_string (curve.notch.depthSetting) + "\n";
         text += "source " + EscapedText::escape (curve.source) + "\n";
+        text += "calibration " + EscapedText::escape (curve.calibration) + "\n";
         text += "values " + std::to_string (curve.values.size()) + "\n";
 
         // Shortest text that reads back to the same float, infinities and NaN included.
@@ -99,7 +102,7 @@ namespace
     }
 
     // The lines after "curve ROLE".
-    std::optional<KeptCurve> readCurve (Lines& lines, bool escapedSource)
+    std::optional<KeptCurve> readCurve (Lines& lines, int version)
     {
         KeptCurve curve;
         std::string_view value;
@@ -127,12 +130,23 @@ namespace
         if (! lines.keyed ("source", value))
             return std::nullopt;
 
-        const auto source = escapedSource ? EscapedText::unescape (value) : std::optional<std::string> (value);
+        const auto source = version >= 2 ? EscapedText::unescape (value) : std::optional<std::string> (value);
 
         if (! source)
             return std::nullopt;
 
         curve.source = *source;
+        curve.calibration = curve.source.empty() ? "none" : "";
+
+        if (version >= 3)
+        {
+            const auto calibration = lines.keyed ("calibration", value) ? EscapedText::unescape (value) : std::nullopt;
+
+            if (! calibration)
+                return std::nullopt;
+
+            curve.calibration = *calibration;
+        }
 
         if (! lines.keyed ("values", value) || ! read (value, count) || count != KeptCurve::numBins)
             return std::nullopt;
@@ -174,13 +188,13 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         return std::nullopt;
     }
 
-    if (! lines.next (line) || (line != firstLine && line != firstLineBefore))
+    if (! lines.next (line) || (line != firstLine && line != firstLineVersion2 && line != firstLineVersion1))
     {
         problem = "it does not start with \"" + std::string (firstLine) + "\"";
         return std::nullopt;
     }
 
-    const bool escapedSource = line == firstLine;
+    const int version = line == firstLine ? 3 : line == firstLineVersion2 ? 2 : 1;
     KeptState state;
 
     // Each curve is there or not, the current one first.
@@ -193,7 +207,7 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         else if (line == "curve held" && ! state.held)
             slot = &state.held;
 
-        if (slot == nullptr || ! (*slot = readCurve (lines, escapedSource)))
+        if (slot == nullptr || ! (*slot = readCurve (lines, version)))
         {
             problem = "line " + std::to_string (lines.number) + " is not what was written there";
             return std::nullopt;
