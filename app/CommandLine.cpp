@@ -50,6 +50,11 @@ namespace
               line.output = value;
               return value.isEmpty() ? juce::String ("--output needs a device's name or description") : juce::String();
           } },
+        { "--cal", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.calibration = value;
+              return value.isEmpty() ? juce::String ("--cal needs a calibration file, or none") : juce::String();
+          } },
     };
 
     const Option* find (const juce::String& name)
@@ -118,7 +123,7 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
             return wrong (problem);
     }
 
-    for (const auto* companion : { "--save", "--input", "--output" })
+    for (const auto* companion : { "--save", "--input", "--output", "--cal" })
         if (seen.contains (companion) && ! seen.contains ("--measure"))
             return wrong (juce::String (companion) + " goes with --measure");
 
@@ -130,7 +135,8 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
 
 juce::String CommandLine::usage()
 {
-    return "Usage: korven-sonavel [--measure left|right|both [--save FILE] [--input NAME] [--output NAME]]\n"
+    return "Usage: korven-sonavel [--measure left|right|both [--save FILE] [--input NAME] [--output NAME]\n"
+           "                                                 [--cal FILE|none]]\n"
            "                      [--list-devices] [--version] [--help]\n";
 }
 
@@ -147,6 +153,8 @@ juce::String CommandLine::help()
            "  --input NAME               the microphone to measure with, by its name or its description\n"
            "  --output NAME              the output to play through, the same way; without these two, the\n"
            "                             devices chosen in the program, else the system's defaults\n"
+           "  --cal FILE|none            the microphone's calibration file, taken out of the curve, or none;\n"
+           "                             without it, the file chosen in the program for that microphone\n"
            "  --list-devices             print the inputs and outputs to choose from (* the system's default)\n"
            "  --version                  print the version\n"
            "  --help                     print this help\n"

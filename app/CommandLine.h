@@ -32,5 +32,6 @@ public:
     juce::String saveFile;      // --save; empty: the documents folder
     juce::String input;         // --input: a device's name or description; empty: as chosen in the program
     juce::String output;        // --output: the same
+    juce::String calibration;   // --cal: a calibration file, or "none"; empty: as chosen in the program
     juce::String problem;       // for wrongUsage: what was wrong, in one sentence
 };

@@ -104,9 +104,41 @@ bool ConsoleMeasurement::chooseDevices()
     return true;
 }
 
+void ConsoleMeasurement::useCalibration (const juce::String& calibration, const juce::File& choiceFile)
+{
+    calibrationName = calibration;
+    calibrationChoiceFile = choiceFile;
+}
+
+bool ConsoleMeasurement::chooseCalibration()
+{
+    auto& calibrations = SonavelAudioEngine::getInstance()->getCalibrations();
+    calibrations.takeChoiceFrom (calibrationChoiceFile);
+
+    if (calibrationName == "none")
+    {
+        calibrations.useNone();
+    }
+    else if (calibrationName.isNotEmpty())
+    {
+        if (! calibrations.load (juce::File::getCurrentWorkingDirectory().getChildFile (calibrationName)))
+        {
+            print (stderr, "korven-sonavel: " + calibrations.getNotice() + "\n");
+            return false;
+        }
+    }
+    else if (calibrations.getNotice().isNotEmpty())
+    {
+        // The file chosen in the program has gone.
+        print (stderr, calibrations.getNotice() + "\n");
+    }
+
+    return true;
+}
+
 void ConsoleMeasurement::start()
 {
-    if (! chooseDevices())
+    if (! chooseDevices() || ! chooseCalibration())
     {
         finished = true;
 
@@ -138,7 +170,7 @@ void ConsoleMeasurement::logMessage (const juce::String& message)
 {
     // From the measuring thread too; each line is one write.
     if (message.startsWith ("Recommended notch: ") || message.startsWith ("Input clipped: ")
-        || message.startsWith ("Sound path delay: "))
+        || message.startsWith ("Sound path delay: ") || message.startsWith ("Microphone calibration: "))
         print (stdout, "\n" + message + "\n");
     else if (message.startsWith ("Measurement error: "))
         print (stderr, "\n" + message + "\n");
@@ -177,7 +209,8 @@ void ConsoleMeasurement::finish()
     }
     else
     {
-        const auto curve = KeptCurve::measured (*results, mode, std::time (nullptr));
+        auto curve = KeptCurve::measured (*results, mode, std::time (nullptr));
+        curve.calibration = engine->getLastCalibration();
         const auto file = saveFile != juce::File() ? saveFile
                                                    : StepSix::documentsFolder().getChildFile (juce::String (curve.fileStem()) + ".txt");
         AtomicFile text (file.getFullPathName().toStdString());

@@ -78,7 +78,7 @@ void MicrophoneCalibrations::update()
         return;
     }
 
-    const auto device = QuotedName::of (devices.describe (SoundDevice::Direction::input));
+    const auto device = QuotedName::of (getMicrophoneDescription());
     notice = "The calibration file " + QuotedName::of (keptFile.getFileName()) + " of the microphone " + device
              + (reading.refusal == CalibrationFile::Refusal::missing ? juce::String (" is gone") : juce::String (" is no longer a calibration"))
              + ": curves are measured without calibration until another is loaded.";
@@ -110,7 +110,7 @@ bool MicrophoneCalibrations::load (const juce::File& chosen)
     choice.files[noticeFor] = chosen.getFullPathName().toStdString();
     keep();
 
-    juce::Logger::writeToLog ("Calibration of the microphone " + QuotedName::of (devices.describe (SoundDevice::Direction::input))
+    juce::Logger::writeToLog ("Calibration of the microphone " + QuotedName::of (getMicrophoneDescription())
                               + ": " + fromUtf8 (describe()));
     sendSynchronousChangeMessage();
     return true;

@@ -30,6 +30,9 @@ public:
     // last listed; empty while unknown.
     std::string microphoneName() const;
 
+    // How the microphone in use is described to a person; empty while unknown.
+    juce::String getMicrophoneDescription() const { return devices.describe (SoundDevice::Direction::input); }
+
     // Takes the file as the calibration of the microphone in use. False when it is no
     // calibration: the notice then says why, and nothing else changes.
     bool load (const juce::File& file);
@@ -64,5 +67,6 @@ private:
     juce::String notice;
     std::string noticeFor;   // the microphone the notice is about
 
+    JUCE_DECLARE_WEAK_REFERENCEABLE (MicrophoneCalibrations)
     JUCE_DECLARE_NON_COPYABLE (MicrophoneCalibrations)
 };

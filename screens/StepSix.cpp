@@ -77,6 +77,12 @@ StepSix::StepSix()
     addAndMakeVisible (*microphoneChooser);
     devices.addChangeListener (this);
 
+    // Under the microphone, with its caption above it.
+    auto& calibrations = SonavelAudioEngine::getInstance()->getCalibrations();
+    calibrationChooser = std::make_unique<CalibrationChooser> (calibrations, CalibrationChooser::Caption::above);
+    addAndMakeVisible (*calibrationChooser);
+    calibrations.addChangeListener (this);
+
     leftButton->setToggleState (true, juce::sendNotification);
 
     // Each strip runs under its speaker while the engine measures it.
@@ -92,12 +98,17 @@ StepSix::~StepSix()
 {
     // At shutdown the engine, and the settings with it, may already be gone.
     if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+    {
         engine->getDevices().removeChangeListener (this);
+        engine->getCalibrations().removeChangeListener (this);
+    }
 }
 
 void StepSix::changeListenerCallback (juce::ChangeBroadcaster*)
 {
-    notes->showNotice (SonavelAudioEngine::getInstance()->getDevices().getNotice (SoundDevice::Direction::input));
+    auto& engine = *SonavelAudioEngine::getInstance();
+    notes->showNotice ((engine.getDevices().getNotice (SoundDevice::Direction::input) + " "
+                        + engine.getCalibrations().getNotice()).trim());
 }
 
 std::unique_ptr<juce::ImageButton> StepSix::makeSpeakerToggle (const juce::String& name, const juce::String& tooltip)
@@ -133,7 +144,8 @@ void StepSix::resized()
     notes->setBounds (132, 700, 656, 34);
     saveButton->setBounds (818, 314, 150, 34);
     openButton->setBounds (818, 388, 150, 34);
-    microphoneChooser->setBounds (71, 369, 126, 54);
+    microphoneChooser->setBounds (71, 343, 126, 54);
+    calibrationChooser->setBounds (71, 402, 126, 41);
 }
 
 void StepSix::buttonClicked (juce::Button* button)
@@ -157,7 +169,7 @@ void StepSix::setControlsEnabled (bool enabled)
     for (auto* control : std::initializer_list<juce::Component*> { measureButton.get(), nextButton.get(), backButton.get(),
                                                                    holdButton.get(), leftButton.get(), rightButton.get(),
                                                                    bothButton.get(), saveButton.get(), openButton.get(),
-                                                                   microphoneChooser.get() })
+                                                                   microphoneChooser.get(), calibrationChooser.get() })
         control->setEnabled (enabled);
 }
 
@@ -191,6 +203,7 @@ void StepSix::endMeasurement()
         notes->showSuggestion ({ results->qSetting, results->frequencyHz, results->depthSetting });
         notes->showClipWarning (engine->wasLastCaptureClipped());
         currentCurve = KeptCurve::measured (*results, measuringMode, std::time (nullptr));
+        currentCurve->calibration = engine->getLastCalibration();
     }
     else
     {
