@@ -105,6 +105,12 @@ std::vector<float> VirtualRoom::impulseResponse (int speaker) const
 
 std::vector<float> VirtualRoom::trueResponse (int speakers, bool withMicrophone) const
 {
+    const auto magnitudes = trueGains (speakers, withMicrophone);
+    return magnitudes.empty() ? std::vector<float>() : TrueResponse::curve (magnitudes);
+}
+
+std::vector<double> VirtualRoom::trueGains (int speakers, bool withMicrophone) const
+{
     const auto left = impulseResponse (0);
     const auto right = impulseResponse (1);
 
@@ -122,7 +128,7 @@ std::vector<float> VirtualRoom::trueResponse (int speakers, bool withMicrophone)
             magnitudes[k] *= own[k];
     }
 
-    return TrueResponse::curve (magnitudes);
+    return magnitudes;
 }
 
 void VirtualRoom::freeze()

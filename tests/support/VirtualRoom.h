@@ -32,6 +32,9 @@ public:
     // withMicrophone is set. Empty if the room wrote no impulse responses.
     std::vector<float> trueResponse (int speakers, bool withMicrophone = true) const;
 
+    // The same before the analysis: the room's gain |H| at bins 0 .. 8191.
+    std::vector<double> trueGains (int speakers, bool withMicrophone = true) const;
+
     // Takes the server away, as if it had crashed; the environment still points at it.
     void stop();
 
