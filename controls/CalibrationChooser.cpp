@@ -1,7 +1,6 @@
 #include "CalibrationChooser.h"
 
 #include "ChooserBox.h"
-#include "QuotedName.h"
 #include "SonavelSkin.h"
 
 namespace
@@ -114,7 +113,7 @@ juce::PopupMenu CalibrationChooser::makeMenu() const
         return menu;
 
     const auto& calibration = calibrations->getCalibration();
-    menu.addSectionHeader ("Calibration of " + QuotedName::of (calibrations->getMicrophoneDescription()));
+    menu.addSectionHeader ("Calibration of " + calibrations->namedMicrophone());
     menu.addItem (itemNone, "None", true, ! calibration);
 
     if (calibration)
@@ -146,7 +145,7 @@ void CalibrationChooser::chooseFile()
                         : documents.isDirectory()                ? documents
                                                                  : juce::File::getSpecialLocation (juce::File::userHomeDirectory);
 
-    fileChooser = std::make_unique<juce::FileChooser> ("Load the calibration file of the microphone " + QuotedName::of (calibrations->getMicrophoneDescription()),
+    fileChooser = std::make_unique<juce::FileChooser> ("Load the calibration file of " + calibrations->namedMicrophone(),
                                                        folder, "*.txt;*.cal;*.frd;*.csv;*.dat;*.tsv;*.mic");
     juce::Component::SafePointer<CalibrationChooser> self (this);
     fileChooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,

@@ -44,6 +44,12 @@ std::string MicrophoneCalibrations::microphoneName() const
     return systemDefault != nullptr ? systemDefault->name : std::string();
 }
 
+juce::String MicrophoneCalibrations::namedMicrophone() const
+{
+    const auto description = devices.describe (SoundDevice::Direction::input);
+    return description.isEmpty() ? juce::String ("the microphone in use") : "the microphone " + QuotedName::of (description);
+}
+
 void MicrophoneCalibrations::changeListenerCallback (juce::ChangeBroadcaster*)
 {
     update();
@@ -56,6 +62,15 @@ void MicrophoneCalibrations::update()
     // A sentence about another microphone's file is no longer news.
     if (microphone != noticeFor)
         notice.clear();
+
+    // Loaded for the system's default before the devices were listed: it is the default's as listed now.
+    if (const auto unnamed = choice.files.find (std::string());
+        unnamed != choice.files.end() && ! microphone.empty() && devices.pickInUse (SoundDevice::Direction::input).isSystemDefault())
+    {
+        choice.files.insert_or_assign (microphone, unnamed->second);
+        choice.files.erase (std::string());
+        keep();
+    }
 
     const auto kept = choice.files.find (microphone);
 
@@ -78,8 +93,7 @@ void MicrophoneCalibrations::update()
         return;
     }
 
-    const auto device = QuotedName::of (getMicrophoneDescription());
-    notice = "The calibration file " + QuotedName::of (keptFile.getFileName()) + " of the microphone " + device
+    notice = "The calibration file " + QuotedName::of (keptFile.getFileName()) + " of " + namedMicrophone()
              + (reading.refusal == CalibrationFile::Refusal::missing ? juce::String (" is gone") : juce::String (" is no longer a calibration"))
              + ": curves are measured without calibration until another is loaded.";
     noticeFor = microphone;
@@ -110,8 +124,7 @@ bool MicrophoneCalibrations::load (const juce::File& chosen)
     choice.files[noticeFor] = chosen.getFullPathName().toStdString();
     keep();
 
-    juce::Logger::writeToLog ("Calibration of the microphone " + QuotedName::of (getMicrophoneDescription())
-                              + ": " + fromUtf8 (describe()));
+    juce::Logger::writeToLog ("Calibration of " + namedMicrophone() + ": " + fromUtf8 (describe()));
     sendSynchronousChangeMessage();
     return true;
 }

@@ -30,8 +30,9 @@ public:
     // last listed; empty while unknown.
     std::string microphoneName() const;
 
-    // How the microphone in use is described to a person; empty while unknown.
-    juce::String getMicrophoneDescription() const { return devices.describe (SoundDevice::Direction::input); }
+    // The microphone in use as the program's sentences name it: "the microphone “USB mic”", or
+    // "the microphone in use" while its description is unknown.
+    juce::String namedMicrophone() const;
 
     // Takes the file as the calibration of the microphone in use. False when it is no
     // calibration: the notice then says why, and nothing else changes.

@@ -155,6 +155,17 @@ TEST_F (Calibrations, AreKeptPerMicrophoneReadAgainAndAFileThatHasGoneIsSaidOnce
     calibrations.useNone();
     EXPECT_TRUE (CalibrationChoice::load (kept.getFullPathName().toStdString()).files.empty());
     EXPECT_FALSE (calibrations.getCalibration());
+
+    // Loaded before the devices were listed, it is the system default's once they are.
+    SoundDeviceSettings unlisted;
+    MicrophoneCalibrations early (unlisted);
+    early.rememberIn (kept);
+    ASSERT_TRUE (early.load (good));
+    EXPECT_TRUE (CalibrationChoice::load (kept.getFullPathName().toStdString()).files.empty()) << "a default without a name is not kept";
+    unlisted.setList (devices.getList());
+    EXPECT_EQ (early.getFile(), good);
+    EXPECT_EQ (CalibrationChoice::load (kept.getFullPathName().toStdString()).files,
+               (std::map<std::string, std::string> { { "webcam_mic", good.getFullPathName().toStdString() } }));
     folder.deleteRecursively();
 }
 
