@@ -113,7 +113,8 @@ juce::PopupMenu CalibrationChooser::makeMenu() const
         return menu;
 
     const auto& calibration = calibrations->getCalibration();
-    menu.addSectionHeader ("Calibration of " + calibrations->namedMicrophone());
+    // A caption in grey: JUCE sizes a section header for plain text and draws it bold, cut short.
+    menu.addItem (-1, "Calibration of " + calibrations->namedMicrophone(), false, false);
     menu.addItem (itemNone, "None", true, ! calibration);
 
     if (calibration)

@@ -41,7 +41,7 @@ TEST (CalibrationChooser, ShowsTheFileOfTheMicrophoneInUseOffersNoneAndLoadAndRe
 
     EXPECT_EQ (chooser.getText(), "none");
     EXPECT_EQ (itemsOf (chooser.makeMenu()).joinIntoString ("|"),
-               "Calibration of the microphone " + quoted ("Measurement microphone") + "|None *|" + juce::String::fromUTF8 ("Load\xe2\x80\xa6"));
+               "Calibration of the microphone " + quoted ("Measurement microphone") + " (off)|None *|" + juce::String::fromUTF8 ("Load\xe2\x80\xa6"));
     EXPECT_TRUE (chooser.getTooltip().startsWith ("Load the calibration file"));
 
     EXPECT_FALSE (chooser.loadFrom (refused));
@@ -51,7 +51,7 @@ TEST (CalibrationChooser, ShowsTheFileOfTheMicrophoneInUseOffersNoneAndLoadAndRe
     ASSERT_TRUE (chooser.loadFrom (good));
     EXPECT_EQ (chooser.getText(), "7103946.txt");
     EXPECT_EQ (itemsOf (chooser.makeMenu()).joinIntoString ("|"),
-               "Calibration of the microphone " + quoted ("Measurement microphone") + "|None|7103946.txt, serial 7103946 * (off)|"
+               "Calibration of the microphone " + quoted ("Measurement microphone") + " (off)|None|7103946.txt, serial 7103946 * (off)|"
                    + juce::String::fromUTF8 ("Load\xe2\x80\xa6"));
     EXPECT_TRUE (chooser.getTooltip().contains ("\"7103946.txt\", serial 7103946, sensitivity -1.378 dB")) << chooser.getTooltip();
 
