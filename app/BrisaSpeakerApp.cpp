@@ -14,6 +14,7 @@
 #include <cstdio>
 
 std::unique_ptr<juce::FileLogger> BrisaSpeakerApp::fileLogger;
+std::string BrisaSpeakerApp::latencyOverrideRemoved;
 
 BrisaSpeakerApp::BrisaSpeakerApp() = default;
 BrisaSpeakerApp::~BrisaSpeakerApp() = default;
@@ -47,6 +48,10 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     fileLogger.reset (juce::FileLogger::createDefaultAppLogger (name, name + ".txt", welcome, 128 * 1024));
     juce::Logger::setCurrentLogger (fileLogger.get());
     juce::Logger::writeToLog ("initialise()...");
+
+    if (! latencyOverrideRemoved.empty())
+        juce::Logger::writeToLog (juce::String ("PULSE_LATENCY_MSEC=") + latencyOverrideRemoved
+                                  + " was set: the program sizes its streams' buffers itself.");
 
     if (instanceLock->getOutcome() == UserInstanceLock::Outcome::unavailable)
         juce::Logger::writeToLog ("Could not take the lock " + instanceLock->getLockFile().getFullPathName()
@@ -140,6 +145,11 @@ bool BrisaSpeakerApp::runFromCommandLine()
                 line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
             consoleMeasurement->useDevices (line.input, line.output, userConfigFolder().getChildFile (getApplicationName() + " devices.txt"));
             consoleMeasurement->useCalibration (line.calibration, userConfigFolder().getChildFile (getApplicationName() + " calibrations.txt"));
+            consoleMeasurement->measurePositions (line.positions);
+
+            if (line.compareFile.isNotEmpty())
+                consoleMeasurement->compareWith (juce::File::getCurrentWorkingDirectory().getChildFile (line.compareFile));
+
             consoleMeasurement->onFinished = [this] (int status)
             {
                 setApplicationReturnValue (status);

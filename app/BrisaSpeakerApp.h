@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <string>
 
 class BrisaMainWindow;
 class ConsoleMeasurement;
@@ -26,6 +27,9 @@ public:
     // JUCE's single-instance lock is machine-wide; ours (UserInstanceLock) is per user and is
     // taken in initialise, so JUCE's is switched off.
     bool moreThanOneInstanceAllowed() override { return true; }
+
+    // The PULSE_LATENCY_MSEC that main took out of the environment, for the log; empty if none.
+    static std::string latencyOverrideRemoved;
 
 private:
     // --help, --version, --list-devices and --measure: no window, no lock, no log file. True if

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "KeptCurve.h"
+
 namespace
 {
     struct Option
@@ -49,6 +51,18 @@ namespace
           {
               line.output = value;
               return value.isEmpty() ? juce::String ("--output needs a device's name or description") : juce::String();
+          } },
+        { "--positions", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.positions = value.containsOnly ("0123456789") && value.length() <= 2 ? value.getIntValue() : 0;
+              return line.positions >= 1 && line.positions <= KeptCurve::maximumPositions
+                         ? juce::String()
+                         : "--positions takes a whole number from 1 to " + juce::String (KeptCurve::maximumPositions) + ", not '" + value + "'";
+          } },
+        { "--compare", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.compareFile = value;
+              return value.isEmpty() ? juce::String ("--compare needs a saved curve's file") : juce::String();
           } },
         { "--cal", true, [] (CommandLine& line, const juce::String& value)
           {
@@ -123,7 +137,7 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
             return wrong (problem);
     }
 
-    for (const auto* companion : { "--save", "--input", "--output", "--cal" })
+    for (const auto* companion : { "--save", "--input", "--output", "--positions", "--compare", "--cal" })
         if (seen.contains (companion) && ! seen.contains ("--measure"))
             return wrong (juce::String (companion) + " goes with --measure");
 
@@ -136,7 +150,7 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
 juce::String CommandLine::usage()
 {
     return "Usage: korven-sonavel [--measure left|right|both [--save FILE] [--input NAME] [--output NAME]\n"
-           "                                                 [--cal FILE|none]]\n"
+           "                                                 [--positions N] [--compare FILE] [--cal FILE|none]]\n"
            "                      [--list-devices] [--version] [--help]\n";
 }
 
@@ -153,6 +167,9 @@ juce::String CommandLine::help()
            "  --input NAME               the microphone to measure with, by its name or its description\n"
            "  --output NAME              the output to play through, the same way; without these two, the\n"
            "                             devices chosen in the program, else the system's defaults\n"
+           "  --positions N              measure N microphone positions around the listening position,\n"
+           "                             asking on the terminal between them, and average them\n"
+           "  --compare FILE             say how the new curve compares with a saved one\n"
            "  --cal FILE|none            the microphone's calibration file, taken out of the curve, or none;\n"
            "                             without it, the file chosen in the program for that microphone\n"
            "  --list-devices             print the inputs and outputs to choose from (* the system's default)\n"

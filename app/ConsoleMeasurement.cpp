@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <string>
 
 namespace
 {
@@ -138,13 +140,25 @@ bool ConsoleMeasurement::chooseCalibration()
 
 void ConsoleMeasurement::start()
 {
+    if (compareFile != juce::File())
+    {
+        auto reading = CurveText::readFile (compareFile.getFullPathName().toStdString());
+
+        if (! reading.curve)
+        {
+            print (stderr, "korven-sonavel: " + juce::String::fromUTF8 (CurveText::explain (reading, compareFile.getFileName().toStdString()).c_str())
+                               + "\n");
+            finish (CommandLine::statusWrongUsage);
+            return;
+        }
+
+        reading.curve->source = compareFile.getFileName().toStdString();
+        session.held = std::move (reading.curve);
+    }
+
     if (! chooseDevices() || ! chooseCalibration())
     {
-        finished = true;
-
-        if (onFinished != nullptr)
-            onFinished (CommandLine::statusWrongUsage);
-
+        finish (CommandLine::statusWrongUsage);
         return;
     }
 
@@ -157,9 +171,11 @@ void ConsoleMeasurement::start()
     };
 
     static const char* const speakers[] = { "the left speaker", "the right speaker", "both speakers" };
-    print (stdout, juce::String (CurveText::program) + ": measuring " + speakers[juce::jlimit (0, 2, mode)] + " through "
+    print (stdout, juce::String (CurveText::program) + ": measuring " + speakers[juce::jlimit (0, 2, mode)]
+                       + (positions > 1 ? " at " + juce::String (positions) + " microphone positions" : juce::String()) + " through "
                        + named (SoundDevice::Direction::output, "the default output") + " with "
-                       + named (SoundDevice::Direction::input, "the default microphone") + " (5 s of test noise).\n");
+                       + named (SoundDevice::Direction::input, "the default microphone") + " (5 s of test noise"
+                       + (positions > 1 ? " each" : "") + ").\n");
 
     juce::Logger::setCurrentLogger (this);
     engine->addActionListener (this);
@@ -168,9 +184,10 @@ void ConsoleMeasurement::start()
 
 void ConsoleMeasurement::logMessage (const juce::String& message)
 {
-    // From the measuring thread too; each line is one write.
-    if (message.startsWith ("Recommended notch: ") || message.startsWith ("Input clipped: ")
-        || message.startsWith ("Sound path delay: ") || message.startsWith ("Microphone calibration: "))
+    // From the measuring thread too; each line is one write. The recommendation is the average's,
+    // said once at the end.
+    if (message.startsWith ("Input clipped: ") || message.startsWith ("Sound path delay: ")
+        || message.startsWith ("Microphone calibration: "))
         print (stdout, "\n" + message + "\n");
     else if (message.startsWith ("Measurement error: "))
         print (stderr, "\n" + message + "\n");
@@ -179,26 +196,31 @@ void ConsoleMeasurement::logMessage (const juce::String& message)
 void ConsoleMeasurement::actionListenerCallback (const juce::String& message)
 {
     if (message == "finishMeasure")
-        finish();
+        measured();
     else
         print (stdout, message + "\n");
 }
 
-void ConsoleMeasurement::finish()
+bool ConsoleMeasurement::askAndWait (const juce::String& question)
+{
+    print (stdout, "\n" + question + "\n");
+    std::string line;
+    return static_cast<bool> (std::getline (std::cin, line));
+}
+
+void ConsoleMeasurement::measured()
 {
     if (finished)
         return;
 
-    finished = true;
     auto* engine = SonavelAudioEngine::getInstance();
-    engine->removeActionListener (this);
-
-    const auto outcome = engine->getLastOutcome();
-    auto status = statusFor (outcome);
     const auto* results = engine->hasValidResults() ? engine->getResults() : nullptr;
+    const int done = session.current ? session.current->positions : 0;
+    const auto of = " of " + juce::String (positions);
 
     if (results == nullptr)
     {
+        const auto outcome = engine->getLastOutcome();
         const auto why = MeasurementNotes::failureSentence (outcome, engine->getLastMicrophone(), engine->getLastOutput());
         print (stderr, "\n" + (why.isNotEmpty() ? why : juce::String ("The measurement did not finish.")) + "\n");
 
@@ -206,26 +228,117 @@ void ConsoleMeasurement::finish()
         if (outcome == MeasurementOutcome::silence || outcome == MeasurementOutcome::inputMissing
             || outcome == MeasurementOutcome::outputMissing)
             print (stderr, "On the command line: --input NAME and --output NAME; --list-devices lists them.\n");
-    }
-    else
-    {
-        auto curve = KeptCurve::measured (*results, mode, std::time (nullptr));
-        curve.calibration = engine->getLastCalibration();
-        const auto file = saveFile != juce::File() ? saveFile
-                                                   : StepSix::documentsFolder().getChildFile (juce::String (curve.fileStem()) + ".txt");
-        AtomicFile text (file.getFullPathName().toStdString());
 
-        if (text.write (CurveText::format (curve)) && text.commit())
+        // A position that failed is measured again; the ones before it are kept.
+        if (positions > 1 && outcome != MeasurementOutcome::stopped
+            && askAndWait ("Press Enter to measure position " + juce::String (done + 1) + of + " again (Ctrl+C stops)."))
         {
-            print (stdout, "Saved the curve in " + file.getFullPathName() + "\n");
+            engine->startTest (mode);
+            return;
         }
-        else
+
+        finish (statusFor (outcome));
+        return;
+    }
+
+    session.measured (*results, engine->getGains(), mode, std::time (nullptr), done > 0, engine->getLastCalibration());
+
+    if (session.current->positions < positions)
+    {
+        if (askAndWait ("Move the microphone to position " + juce::String (session.current->positions + 1) + of
+                        + ", then press Enter"))
         {
-            print (stderr, "Could not save the curve in " + file.getFullPathName() + ": "
-                               + juce::String (std::strerror (text.getError())) + "\n");
-            status = statusNotSaved;
+            engine->startTest (mode);
+            return;
+        }
+
+        print (stderr, "\nThe input ended before every position was measured: the " + juce::String (session.current->positions)
+                           + " measured are averaged.\n");
+    }
+
+    const auto& curve = *session.current;
+    print (stdout, "\nRecommended notch: " + juce::String (CurveText::describeNotch (curve.notch)) + "\n");
+
+    if (std::vector<float> lowest, highest; session.spread (lowest, highest))
+    {
+        double sum = 0.0, widest = 0.0, widestHz = 0.0;
+        constexpr int firstBin = 15, lastBin = 104;
+
+        for (int i = firstBin; i <= lastBin; ++i)
+        {
+            const double width = 20.0 * (highest[static_cast<size_t> (i)] - lowest[static_cast<size_t> (i)]);
+            sum += width;
+
+            if (width > widest)
+            {
+                widest = width;
+                widestHz = KeptCurve::binFrequency (i);
+            }
+        }
+
+        print (stdout, juce::String::fromUTF8 ("Spread between the positions over 40\xe2\x80\x93" "280 Hz: ")
+                           + juce::String (sum / (lastBin - firstBin + 1), 1) + " dB on average, " + juce::String (widest, 1)
+                           + " dB at most (at " + juce::String (juce::roundToInt (widestHz)) + " Hz).\n");
+    }
+
+    if (const auto verdict = session.verdict())
+        print (stdout, juce::String::fromUTF8 (verdict->sentence.c_str()) + "\n");
+
+    const auto file = saveFile != juce::File() ? saveFile
+                                               : StepSix::documentsFolder().getChildFile (juce::String (curve.fileStem()) + ".txt");
+    const auto outputs = session.filesFor (file.getFullPathName().toStdString());
+    std::vector<std::unique_ptr<AtomicFile>> written;
+
+    // Every file is written in full before any takes its name: a folder that refuses one gets none.
+    for (const auto& output : outputs)
+        written.push_back (std::make_unique<AtomicFile> (output.path));
+
+    for (size_t i = 0; i < outputs.size(); ++i)
+    {
+        if (! written[i]->write (outputs[i].bytes))
+        {
+            print (stderr, "Could not save the curve in " + juce::String::fromUTF8 (outputs[i].path.c_str()) + ": "
+                               + juce::String (std::strerror (written[i]->getError())) + "\n");
+            finish (statusNotSaved);
+            return;
         }
     }
+
+    for (size_t i = 0; i < outputs.size(); ++i)
+    {
+        if (! written[i]->commit())
+        {
+            print (stderr, "Could not save the curve in " + juce::String::fromUTF8 (outputs[i].path.c_str()) + ": "
+                               + juce::String (std::strerror (written[i]->getError())) + "\n");
+            finish (statusNotSaved);
+            return;
+        }
+    }
+
+    print (stdout, "Saved the curve in " + file.getFullPathName() + "\n");
+
+    if (outputs.size() > 1)
+    {
+        juce::StringArray others;
+
+        for (size_t i = 1; i < outputs.size(); ++i)
+            others.add (QuotedName::of (juce::File (juce::String::fromUTF8 (outputs[i].path.c_str())).getFileName()));
+
+        print (stdout, "and beside it " + others.joinIntoString (", ") + "\n");
+    }
+
+    finish (0);
+}
+
+void ConsoleMeasurement::finish (int status)
+{
+    if (finished)
+        return;
+
+    finished = true;
+
+    if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+        engine->removeActionListener (this);
 
     if (onFinished != nullptr)
         onFinished (status);

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "CurveSession.h"
 #include "MeasurementOutcome.h"
 
 #include <juce_events/juce_events.h>
 
 #include <functional>
 
-// `korven-sonavel --measure`: one measurement with the engine the window uses, told on the
-// terminal instead of on screen. While it runs it is the current logger: of the engine's log
-// lines it prints those a person acts on, so the terminal shows the same "Recommended notch:"
-// line as the log; the program's log file is left to a window that may be open.
+// `korven-sonavel --measure`: a measurement with the engine the window uses, told on the terminal
+// instead of on screen; with --positions, one per microphone position, asking between them, and
+// their average; with --compare, how it compares with a saved curve. While it runs it is the
+// current logger: of the engine's log lines it prints those a person acts on; the program's log
+// file is left to a window that may be open.
 class ConsoleMeasurement final : public juce::ActionListener,
                                  public juce::Logger
 {
@@ -26,6 +28,11 @@ public:
     // The microphone's calibration file, or "none"; empty: the file chosen in the program for the
     // microphone in use (remembered in choiceFile). Nothing chosen here is remembered.
     void useCalibration (const juce::String& calibration, const juce::File& choiceFile);
+
+    // How many microphone positions to average (1 by default), and a saved curve to compare the
+    // result with (none by default).
+    void measurePositions (int count) { positions = count; }
+    void compareWith (const juce::File& file) { compareFile = file; }
 
     // Lists the devices, refuses a name none of them has or a file that is no calibration (with
     // the usage status), and starts measuring.
@@ -45,7 +52,12 @@ protected:
     void logMessage (const juce::String& message) override;
 
 private:
-    void finish();
+    // After each measurement: the next position, the same one again after a failure, or the end.
+    void measured();
+    void finish (int status);
+
+    // Waits for Enter on standard input; false at the end of the input.
+    static bool askAndWait (const juce::String& question);
 
     // False, having said why, when a device asked for by name is not there.
     bool chooseDevices();
@@ -60,5 +72,8 @@ private:
     juce::File deviceChoiceFile;
     juce::String calibrationName;
     juce::File calibrationChoiceFile;
+    int positions = 1;
+    juce::File compareFile;
+    CurveSession session;
     bool finished = false;
 };

@@ -1,12 +1,20 @@
 #include "BrisaSpeakerApp.h"
 #include "CommandLine.h"
+#include "LatencyOverride.h"
 #include "Utf8Arguments.h"
 
 #include <cstdio>
 
-JUCE_CREATE_APPLICATION_DEFINE (BrisaSpeakerApp)
+namespace
+{
+    juce::JUCEApplicationBase* createApplication()
+    {
+        return new BrisaSpeakerApp();
+    }
+}
 
-// START_JUCE_APPLICATION's main, with the arguments checked before JUCE reads them.
+// As START_JUCE_APPLICATION, with the arguments checked before JUCE reads them and the
+// environment settled first, while no other thread runs.
 int main (int argc, char* argv[])
 {
     if (const auto invalid = Utf8Arguments::firstInvalid (argc, argv); invalid > 0)
@@ -17,6 +25,7 @@ int main (int argc, char* argv[])
         return CommandLine::statusWrongUsage;
     }
 
-    juce::JUCEApplicationBase::createInstance = &juce_CreateApplication;
+    BrisaSpeakerApp::latencyOverrideRemoved = LatencyOverride::removeFromEnvironment();
+    juce::JUCEApplicationBase::createInstance = &createApplication;
     return juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
 }

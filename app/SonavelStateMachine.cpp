@@ -151,6 +151,11 @@ void SonavelStateMachine::actionListenerCallback (const juce::String& message)
 
     auto* engine = SonavelAudioEngine::getInstanceWithoutCreating();
 
+    // The end of a pass that TEST TONE replaced by a new one may arrive after the new one began:
+    // it ends nothing, and the buttons stay locked until the pass that plays has ended.
+    if (currentState == levelTestState && engine != nullptr && engine->isLevelPassPlaying())
+        return;
+
     if (engine != nullptr)
         engine->removeActionListener (this);
 

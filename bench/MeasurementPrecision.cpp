@@ -3,12 +3,18 @@
 // engine, as the program measures, each curve held against the truth and against the others.
 // Prints; asserts nothing.
 //
-//   sonavel_precision_bench [--runs N] [--noise DB] [--streak N] [--delays] [--rooms a,b,...]
+//   sonavel_precision_bench [--runs N] [--noise DB] [--rooms a,b,...]
+//                           [--delays | --streak N [--options OPTIONS] | --servers N]
 //
 // --runs: measurements per room (default 8); --noise: the rooms' hiss in dB under the test noise
-// (default 40); --delays: instead, a ringing room behind slow sound paths (0.5, 1.5 and 3 s);
-// --streak N: instead, N measurements in a row of the default room, counting the failures a
-// person would see; --rooms: only the rooms of those names (as printed).
+// (default 40); --rooms: only the rooms of those names (as printed). Instead of the rooms:
+// --delays, a ringing room behind slow sound paths (0.5, 1.5, 3 and 3.5 s); --streak N, N
+// measurements in a row of the default room (with --options' further room options, e.g.
+// "--quantum 256", on the server of SONAVEL_ROOM_SERVER), counting the failures a person would
+// see and the steady blocks each kept; --servers N, N measurements of the default room on
+// PulseAudio and N on PipeWire, and how far the two servers' curves lie apart. As the program
+// does, it takes PULSE_LATENCY_MSEC out of its environment first.
+#include "LatencyOverride.h"
 #include "NotchRecommendation.h"
 #include "SonavelAudioEngine.h"
 #include "VirtualRoom.h"
@@ -161,6 +167,90 @@ namespace
         return { (peak - values.begin()) * hzPerIndex, 20.0 * (*peak - band[band.size() / 2]) };
     }
 
+    // The steady blocks a measurement averaged, from its log; 0 for one that failed.
+    int keptBlocks (const Measurement& m)
+    {
+        const auto line = logged (m, "Averaged ");
+        return line.isEmpty() ? 0 : line.fromFirstOccurrenceOf ("Averaged ", false, false).getIntValue();
+    }
+
+    // N measurements in a row of one room: failures, measurements made once more, blocks kept.
+    void printStreak (const std::string& roomOptions, int count, LogLines& log)
+    {
+        const VirtualRoom room (roomOptions);
+        int failures = 0, retried = 0;
+        std::vector<int> kept;
+        std::vector<double> seconds;
+
+        for (int i = 0; i < count; ++i)
+        {
+            const auto m = measure (0, log);
+            failures += m.ok ? 0 : 1;
+            retried += m.log.joinIntoString ("\n").contains ("measuring once more") ? 1 : 0;
+            kept.push_back (keptBlocks (m));
+            seconds.push_back (m.seconds);
+
+            if (! m.ok)
+                std::fprintf (figures, "measurement %d failed:\n%s\n", i, m.log.joinIntoString ("\n").toRawUTF8());
+        }
+
+        std::sort (kept.begin(), kept.end());
+        const char* server = std::getenv ("SONAVEL_ROOM_SERVER");
+        std::fprintf (figures, "%d measurements in a row (%s, room options \"%s\"): %d failed, %d measured once more first; "
+                               "steady blocks kept: median %d, fewest %d of 13; median %.2f s from start to finish\n",
+                      count, server != nullptr ? server : "pulseaudio", roomOptions.c_str(), failures, retried,
+                      kept[kept.size() / 2], kept.front(), median (seconds));
+    }
+
+    // The default room measured on both servers: the worst pair across them and their means apart.
+    void printServers (int count, const std::string& noise, LogLines& log)
+    {
+        std::vector<Measurement> runs[2];
+        const char* const servers[] = { "pulseaudio", "pipewire" };
+
+        for (int s = 0; s < 2; ++s)
+        {
+            const VirtualRoom room ("--server " + std::string (servers[s]) + " --noise " + noise);
+
+            for (int i = 0; i < count; ++i)
+                if (auto m = measure (0, log); m.ok)
+                    runs[s].push_back (std::move (m));
+        }
+
+        if (runs[0].empty() || runs[1].empty())
+        {
+            std::fprintf (figures, "a server measured nothing\n");
+            return;
+        }
+
+        Difference worst;
+
+        for (const auto& a : runs[0])
+            for (const auto& b : runs[1])
+            {
+                const auto pair = differenceOf (a.values, b.values);
+                worst.rms = std::max (worst.rms, pair.rms);
+                worst.largest = std::max (worst.largest, pair.largest);
+            }
+
+        std::vector<float> means[2];
+
+        for (int s = 0; s < 2; ++s)
+        {
+            means[s].assign (runs[s].front().values.size(), 0.0f);
+
+            for (const auto& m : runs[s])
+                for (size_t i = 0; i < means[s].size(); ++i)
+                    means[s][i] += m.values[i] / static_cast<float> (runs[s].size());
+        }
+
+        const auto apart = differenceOf (means[0], means[1]);
+        std::fprintf (figures, "default room, left speaker, %zu measurements on PulseAudio and %zu on PipeWire, over 40-280 Hz:\n"
+                               "  the servers' mean curves %.2f dB RMS apart, %.2f dB at most; the worst pair across them "
+                               "%.2f dB RMS, %.2f dB at most\n",
+                      runs[0].size(), runs[1].size(), apart.rms, apart.largest, worst.rms, worst.largest);
+    }
+
     struct Room
     {
         const char* name;
@@ -236,9 +326,11 @@ namespace
 
 int main (int argc, char** argv)
 {
-    int runs = 8, streak = 0;
+    LatencyOverride::removeFromEnvironment();
+
+    int runs = 8, streak = 0, servers = 0;
     bool delays = false;
-    std::string noise = "40", only;
+    std::string noise = "40", only, roomOptions;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -249,6 +341,8 @@ int main (int argc, char** argv)
         else if (option == "--noise") { noise = value; ++i; }
         else if (option == "--streak") { streak = std::atoi (value.c_str()); ++i; }
         else if (option == "--rooms") { only = "," + value + ","; ++i; }
+        else if (option == "--options") { roomOptions = value; ++i; }
+        else if (option == "--servers") { servers = std::atoi (value.c_str()); ++i; }
         else if (option == "--delays") delays = true;
     }
 
@@ -266,20 +360,11 @@ int main (int argc, char** argv)
 
     if (streak > 0)
     {
-        const VirtualRoom room ("--noise " + noise);
-        int failures = 0, retried = 0;
-
-        for (int i = 0; i < streak; ++i)
-        {
-            const auto m = measure (0, log);
-            failures += m.ok ? 0 : 1;
-            retried += m.log.joinIntoString ("\n").contains ("measuring once more") ? 1 : 0;
-
-            if (! m.ok)
-                std::fprintf (figures, "measurement %d failed:\n%s\n", i, m.log.joinIntoString ("\n").toRawUTF8());
-        }
-
-        std::fprintf (figures, "%d measurements in a row: %d failed, %d measured once more first\n", streak, failures, retried);
+        printStreak (roomOptions + " --noise " + noise, streak, log);
+    }
+    else if (servers > 0)
+    {
+        printServers (servers, noise, log);
     }
     else if (delays)
     {

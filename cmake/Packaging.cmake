@@ -48,7 +48,7 @@ StartupWMClass=KORVEN Sonavel
 install(FILES ${PROJECT_BINARY_DIR}/${SONAVEL_PACKAGE_NAME}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # What a Debian package must carry beside the program: who holds the copyright under which
-# licence (JUCE's modules are compiled into the binary), and a changelog, gzipped as Debian wants.
+# licence (JUCE's modules and PortAudio are compiled into the binary), and a changelog, gzipped as Debian wants.
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${SONAVEL_PACKAGE_NAME})
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/copyright @ONLY CONTENT
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
@@ -68,6 +68,11 @@ Files: juce_data_structures/* juce_graphics/* juce_gui_basics/* juce_gui_extra/*
 Comment: JUCE modules compiled into the program
 Copyright: 2015-2022 Raw Material Software Ltd
 License: GPL-3
+
+Files: portaudio/*
+Comment: PortAudio, linked statically into the program
+Copyright: 1999-2006 Ross Bencina and Phil Burk
+License: Expat
 
 License: GPL-3
  This program is free software: you can redistribute it and/or modify it
@@ -93,6 +98,26 @@ License: ISC
  LOSS OF USE, DATA OR PROFITS, WHETHER IN AN ACTION OF CONTRACT, NEGLIGENCE OR
  OTHER TORTIOUS ACTION, ARISING OUT OF OR IN CONNECTION WITH THE USE OR
  PERFORMANCE OF THIS SOFTWARE.
+
+License: Expat
+ Permission is hereby granted, free of charge, to any person obtaining
+ a copy of this software and associated documentation files
+ (the \"Software\"), to deal in the Software without restriction,
+ including without limitation the rights to use, copy, modify, merge,
+ publish, distribute, sublicense, and/or sell copies of the Software,
+ and to permit persons to whom the Software is furnished to do so,
+ subject to the following conditions:
+ .
+ The above copyright notice and this permission notice shall be
+ included in all copies or substantial portions of the Software.
+ .
+ THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND,
+ EXPRESS OR IMPLIED, INCLUDING BUT NOT LIMITED TO THE WARRANTIES OF
+ MERCHANTABILITY, FITNESS FOR A PARTICULAR PURPOSE AND NONINFRINGEMENT.
+ IN NO EVENT SHALL THE AUTHORS OR COPYRIGHT HOLDERS BE LIABLE FOR
+ ANY CLAIM, DAMAGES OR OTHER LIABILITY, WHETHER IN AN ACTION OF
+ CONTRACT, TORT OR OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION
+ WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.
 ")
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${doc_dir})
 

@@ -1,5 +1,6 @@
 #include "AudioTestingThread.h"
 
+#include "CurveText.h"
 #include "RunMeasurement.h"
 #include "SoundDeviceList.h"
 #include "SoundDeviceSettings.h"
@@ -63,6 +64,8 @@ void AudioTestingThread::run()
     status = statusFailed;
     outcome = MeasurementOutcome::none;
     captureClipped = false;
+    gains.clear();
+    std::vector<float> measuredGains;
     int32_t frequencyHz = 0;
     int32_t qSetting = 0;
     int32_t depthSetting = 0;
@@ -135,6 +138,14 @@ void AudioTestingThread::run()
 
                 captureClipped = status == statusOk && state.captureClipped();
 
+                if (status == statusOk)
+                {
+                    measuredGains.resize (static_cast<size_t> (state.blockLength / 2));
+
+                    for (int32_t i = 0; i < state.blockLength / 2; ++i)
+                        measuredGains[static_cast<size_t> (i)] = state.gains.point (i).magnitude;
+                }
+
                 // A microphone that was silent before the noise started is silent, not passing.
                 const bool passing = outcome == MeasurementOutcome::streamStopped || outcome == MeasurementOutcome::unsteady
                                      || (outcome == MeasurementOutcome::silence && ! state.silentBeforeNoise);
@@ -172,13 +183,10 @@ void AudioTestingThread::run()
         {
             const juce::ScopedLock lock (recordLock);
             record->setContents (frequencyHz, qSetting, depthSetting, workBuffer);
+            gains = std::move (measuredGains);
         }
 
-        if (frequencyHz == 0)
-            juce::Logger::writeToLog ("Recommended notch: none");
-        else
-            juce::Logger::writeToLog ("Recommended notch: FREQ " + juce::String (frequencyHz) + " Hz, Q "
-                                      + juce::String (qSetting) + ", DEPTH " + juce::String (depthSetting));
+        juce::Logger::writeToLog ("Recommended notch: " + juce::String (CurveText::describeNotch ({ qSetting, frequencyHz, depthSetting })));
 
         if (captureClipped)
             juce::Logger::writeToLog ("Input clipped: the microphone reached full scale; turn its gain down and measure again.");

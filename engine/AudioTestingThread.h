@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 // One speaker measurement: announces itself, measures, stores a good result into the engine's
 // record under its lock, and ends with "finishMeasure".
@@ -32,6 +33,11 @@ public:
     MeasurementOutcome getOutcome() const { return outcome.load(); }
     bool wasCaptureClipped() const { return captureClipped.load(); }
 
+    // The room's gain |H| at the analysis bins (0 .. 8191) that the last good run found, before
+    // the smoothing: what several microphone positions are averaged from. Empty otherwise; read
+    // it only once the thread has ended.
+    const std::vector<float>& getGains() const { return gains; }
+
     // True once run has sent "finishMeasure", i.e. the thread is about to end by itself.
     bool hasFinishedRun() const { return finishedRun.load(); }
 
@@ -51,6 +57,7 @@ private:
     std::atomic<bool> finishedRun { false };
     std::atomic<MeasurementOutcome> outcome { MeasurementOutcome::none };
     std::atomic<bool> captureClipped { false };
+    std::vector<float> gains;
 
     JUCE_DECLARE_NON_COPYABLE (AudioTestingThread)
 };

@@ -71,15 +71,6 @@ namespace
         return error == std::errc() ? std::string (text, end) : std::string ("0");
     }
 
-    std::string notchText (const EqSettings& notch)
-    {
-        if (notch.frequencyHz == 0)
-            return "none";
-
-        return "FREQ " + std::to_string (notch.frequencyHz) + " Hz, Q " + std::to_string (notch.qSetting)
-               + ", DEPTH " + std::to_string (notch.depthSetting);
-    }
-
     // Our own comments carry what the curve is; other analysers' are skipped.
     void readComment (std::string_view line, KeptCurve& curve)
     {
@@ -93,6 +84,15 @@ namespace
         {
             if (const auto notch = notchFrom (trim (line.substr (21))))
                 curve.notch = *notch;
+        }
+        else if (startsWith (line, "* Positions: "))
+        {
+            const auto count = trim (line.substr (13));
+            int32_t positions = 0;
+            const auto [end, error] = std::from_chars (count.data(), count.data() + count.size(), positions);
+
+            if (error == std::errc() && end == count.data() + count.size() && positions >= 1)
+                curve.positions = positions;
         }
     }
 
@@ -141,6 +141,15 @@ namespace
     }
 }
 
+std::string CurveText::describeNotch (const EqSettings& notch)
+{
+    if (notch.frequencyHz == 0)
+        return "none";
+
+    return "FREQ " + std::to_string (notch.frequencyHz) + " Hz, Q " + std::to_string (notch.qSetting) + ", DEPTH "
+           + std::to_string (notch.depthSetting);
+}
+
 std::string CurveText::format (const KeptCurve& curve)
 {
     const auto when = KeptCurve::formatTime (curve.measuredAt);
@@ -148,13 +157,20 @@ std::string CurveText::format (const KeptCurve& curve)
                      + "* Measured: " + (when.empty() ? std::string ("unknown") : when) + "\n"
                      + "* Speakers: " + KeptCurve::nameOf (curve.speakers) + "\n"
                      + smoothingLine + "\n"
-                     + "* Recommended notch: " + notchText (curve.notch) + "\n";
+                     + "* Recommended notch: " + describeNotch (curve.notch) + "\n";
+
+    if (curve.positions > 1)
+        text += "* Positions: " + std::to_string (curve.positions) + "\n";
 
     if (! curve.calibration.empty())
         text += calibrationLine + EscapedText::escape (curve.calibration) + "\n";
 
     if (! curve.source.empty())
         text += "* Opened from: " + EscapedText::escape (curve.source) + "\n";
+
+    // A remark is one line: whatever breaks one is written escaped.
+    for (const auto& remark : curve.remarks)
+        text += "* " + EscapedText::escape (remark) + "\n";
 
     text += "* Freq(Hz)\tSPL(dB)\n";
 

@@ -24,6 +24,10 @@ public:
     // to 500 Hz that has a value: frequency in Hz, level in dB.
     static std::string format (const KeptCurve& curve);
 
+    // "FREQ 65 Hz, Q 3, DEPTH 4", or "none": a recommendation as the files, the log and the
+    // command line say it.
+    static std::string describeNotch (const EqSettings& notch);
+
     // "KORVEN Sonavel v.1.0.36": who wrote a file.
     static constexpr const char* program = "KORVEN Sonavel v." SONAVEL_VERSION;
 

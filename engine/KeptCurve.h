@@ -24,6 +24,9 @@ public:
     };
 
     static constexpr int numBins = 16384;
+
+    // A listening area is a few positions around a seat: three to five at a desk, more on a sofa.
+    static constexpr int32_t maximumPositions = 12;
     static double binFrequency (int bin) { return bin * 44100.0 / numBins; }
 
     // A measurement's record, made with the engine's mode at the given time.
@@ -49,6 +52,16 @@ public:
     static std::time_t parseTime (const std::string& text);
 
     std::vector<float> values;
+
+    // How many microphone positions the curve averages, and, for a curve measured here, each
+    // position's gain per analysis bin (0 .. 8191) before smoothing, from which the average is
+    // made; empty for a curve opened from a file.
+    int32_t positions = 1;
+    std::vector<std::vector<float>> positionGains;
+
+    // Further comment lines for its file, e.g. what it was compared with; not kept between runs.
+    std::vector<std::string> remarks;
+
     Speakers speakers = Speakers::unknown;
     std::time_t measuredAt = 0;           // 0: unknown
     EqSettings notch { 0, 0, 0 };         // a frequency of 0: no notch recommended

@@ -12,12 +12,26 @@
 
 namespace
 {
-    // Version 3 says which calibration of the microphone each curve was measured with; version 2
-    // escapes the source's name (a file name may hold a line break); version 1, as written
-    // before, has it as it was. Curves measured before version 3 were measured without one.
-    constexpr const char* firstLine = "KORVEN Sonavel kept curves 3";
+    // Version 4 says which calibration of the microphone each curve was measured with (curves
+    // measured before were measured without one); version 3 keeps the microphone positions a
+    // curve averages; version 2 escapes the source's name (a file name may hold a line break);
+    // version 1, as written first, has it as it was.
+    constexpr const char* firstLine = "KORVEN Sonavel kept curves 4";
+    constexpr const char* firstLineVersion3 = "KORVEN Sonavel kept curves 3";
     constexpr const char* firstLineVersion2 = "KORVEN Sonavel kept curves 2";
     constexpr const char* firstLineVersion1 = "KORVEN Sonavel kept curves 1";
+
+    // Shortest text that reads back to the same float, infinities and NaN included.
+    void writeNumbers (std::string& text, const std::vector<float>& numbers)
+    {
+        for (const auto value : numbers)
+        {
+            char number[32];
+            const auto [end, error] = std::to_chars (std::begin (number), std::end (number), value);
+            text.append (number, error == std::errc() ? end : number);
+            text += "\n";
+        }
+    }
 
     void writeCurve (std::string& text, const char* role, const KeptCurve& curve)
     {
@@ -28,17 +42,16 @@ namespace
                 + std::to_string (curve.notch.depthSetting) + "\n";
         text += "source " + EscapedText::escape (curve.source) + "\n";
         text += "calibration " + EscapedText::escape (curve.calibration) + "\n";
-        text += "values " + std::to_string (curve.values.size()) + "\n";
+        text += "positions " + std::to_string (curve.positions) + " " + std::to_string (curve.positionGains.size()) + "\n";
 
-        // Shortest text that reads back to the same float, infinities and NaN included.
-        for (const auto value : curve.values)
+        for (const auto& gains : curve.positionGains)
         {
-            char number[32];
-            const auto [end, error] = std::to_chars (std::begin (number), std::end (number), value);
-            text.append (number, error == std::errc() ? end : number);
-            text += "\n";
+            text += "gains " + std::to_string (gains.size()) + "\n";
+            writeNumbers (text, gains);
         }
 
+        text += "values " + std::to_string (curve.values.size()) + "\n";
+        writeNumbers (text, curve.values);
         text += "end\n";
     }
 
@@ -101,13 +114,56 @@ namespace
         return true;
     }
 
+    // "COUNT" numbers after a line "KEY COUNT", COUNT being expected.
+    bool readNumbers (Lines& lines, std::string_view key, size_t expected, std::vector<float>& numbers)
+    {
+        std::string_view value;
+        size_t count = 0;
+
+        if (! lines.keyed (key, value) || ! read (value, count) || count != expected)
+            return false;
+
+        numbers.resize (count);
+
+        for (auto& number : numbers)
+            if (! lines.next (value) || ! read (value, number))
+                return false;
+
+        return true;
+    }
+
+    // "positions N M": the positions a curve averages, and how many of them have their gains kept
+    // (none, or all of them, at most a listening area's worth).
+    bool readPositions (Lines& lines, KeptCurve& curve)
+    {
+        std::string_view value;
+        size_t kept = 0;
+
+        if (! lines.keyed ("positions", value))
+            return false;
+
+        const auto space = value.find (' ');
+
+        if (space == std::string_view::npos || ! read (value.substr (0, space), curve.positions) || ! read (value.substr (space + 1), kept)
+            || curve.positions < 1 || curve.positions > KeptCurve::maximumPositions
+            || (kept != 0 && kept != static_cast<size_t> (curve.positions)))
+            return false;
+
+        curve.positionGains.resize (kept);
+
+        for (auto& gains : curve.positionGains)
+            if (! readNumbers (lines, "gains", KeptCurve::numBins / 2, gains))
+                return false;
+
+        return true;
+    }
+
     // The lines after "curve ROLE".
     std::optional<KeptCurve> readCurve (Lines& lines, int version)
     {
         KeptCurve curve;
         std::string_view value;
         long long measured = 0;
-        size_t count = 0;
 
         if (! lines.keyed ("speakers", value))
             return std::nullopt;
@@ -138,7 +194,7 @@ namespace
         curve.source = *source;
         curve.calibration = curve.source.empty() ? "none" : "";
 
-        if (version >= 3)
+        if (version >= 4)
         {
             const auto calibration = lines.keyed ("calibration", value) ? EscapedText::unescape (value) : std::nullopt;
 
@@ -148,14 +204,8 @@ namespace
             curve.calibration = *calibration;
         }
 
-        if (! lines.keyed ("values", value) || ! read (value, count) || count != KeptCurve::numBins)
+        if ((version >= 3 && ! readPositions (lines, curve)) || ! readNumbers (lines, "values", KeptCurve::numBins, curve.values))
             return std::nullopt;
-
-        curve.values.resize (count);
-
-        for (auto& number : curve.values)
-            if (! lines.next (value) || ! read (value, number))
-                return std::nullopt;
 
         if (! lines.next (value) || value != "end")
             return std::nullopt;
@@ -188,13 +238,13 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         return std::nullopt;
     }
 
-    if (! lines.next (line) || (line != firstLine && line != firstLineVersion2 && line != firstLineVersion1))
+    if (! lines.next (line) || (line != firstLine && line != firstLineVersion3 && line != firstLineVersion2 && line != firstLineVersion1))
     {
         problem = "it does not start with \"" + std::string (firstLine) + "\"";
         return std::nullopt;
     }
 
-    const int version = line == firstLine ? 3 : line == firstLineVersion2 ? 2 : 1;
+    const int version = line == firstLine ? 4 : line == firstLineVersion3 ? 3 : line == firstLineVersion2 ? 2 : 1;
     KeptState state;
 
     // Each curve is there or not, the current one first.

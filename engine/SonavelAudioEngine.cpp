@@ -1,5 +1,6 @@
 #include "SonavelAudioEngine.h"
 
+#include "MeasurementState.h"
 #include "MeasurementStatus.h"
 #include "PeakingCurve.h"
 
@@ -16,6 +17,15 @@ namespace
 
     constexpr int shutdownPollMs = 100;
     constexpr int shutdownPolls = 501;
+
+    // PortAudio's own complaints, from whichever thread, go to the log rather than the terminal.
+    void logPortAudioDiagnostics (const char* text)
+    {
+        const auto line = juce::String::fromUTF8 (text).trim();
+
+        if (line.isNotEmpty())
+            juce::Logger::writeToLog ("PortAudio: " + line);
+    }
 
     template <typename WorkerThread>
     void retire (std::unique_ptr<WorkerThread>& worker, juce::ActionListener* listener)
@@ -49,6 +59,11 @@ SonavelAudioEngine* SonavelAudioEngine::getInstanceWithoutCreating()
     return instance;
 }
 
+SonavelAudioEngine::SonavelAudioEngine()
+{
+    MeasurementState::routePortAudioDiagnostics (logPortAudioDiagnostics);
+}
+
 SonavelAudioEngine::~SonavelAudioEngine()
 {
     if (measurementThread != nullptr)
@@ -64,6 +79,9 @@ SonavelAudioEngine::~SonavelAudioEngine()
 
     if (levelThread != nullptr)
         retire (levelThread, this);
+
+    // A given-up stream's thread may still wake up after the log has gone.
+    MeasurementState::routePortAudioDiagnostics (nullptr);
 
     if (instance == this)
         instance = nullptr;
@@ -164,6 +182,11 @@ MeasurementOutcome SonavelAudioEngine::getLastLevelOutcome() const
     return levelThread->getOutcome();
 }
 
+bool SonavelAudioEngine::isLevelPassPlaying() const
+{
+    return levelThread != nullptr && ! lastStartFailed && ! levelThread->hasFinishedRun();
+}
+
 bool SonavelAudioEngine::wasLastCaptureClipped() const
 {
     return getLastOutcome() == MeasurementOutcome::ok && measurementThread->wasCaptureClipped();
@@ -172,6 +195,11 @@ bool SonavelAudioEngine::wasLastCaptureClipped() const
 MeasurementRecord* SonavelAudioEngine::getResults()
 {
     return isTestRunning() ? nullptr : &record;
+}
+
+std::vector<float> SonavelAudioEngine::getGains() const
+{
+    return hasValidResults() ? measurementThread->getGains() : std::vector<float>();
 }
 
 const juce::Array<float>& SonavelAudioEngine::getFrequencyAxis()

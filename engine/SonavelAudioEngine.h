@@ -42,6 +42,10 @@ public:
     // Why the last level-test pass ended as it did (none while one plays or before the first).
     MeasurementOutcome getLastLevelOutcome() const;
 
+    // True from the start of a level-test pass until it has sent "finishMeasure": a "finishMeasure"
+    // that arrives meanwhile belongs to a pass that an earlier start replaced.
+    bool isLevelPassPlaying() const;
+
     // The microphone and the output the tests use, and the list to choose them from.
     SoundDeviceSettings& getDevices() { return devices; }
 
@@ -62,6 +66,10 @@ public:
     // The last measured response; null while a measurement runs.
     MeasurementRecord* getResults();
 
+    // The room's gain per analysis bin that the last good measurement found, before smoothing
+    // (see AudioTestingThread::getGains); empty unless hasValidResults().
+    std::vector<float> getGains() const;
+
     // 16384 entries, i * 44100 / 16384 Hz: the frequency of each value of the results.
     const juce::Array<float>& getFrequencyAxis();
 
@@ -77,7 +85,7 @@ public:
     static bool (*startWorkerThread) (juce::Thread& worker);
 
 private:
-    SonavelAudioEngine() = default;
+    SonavelAudioEngine();
 
     // A test that could not be started still ends, so that nobody waits for it.
     void reportStartFailure();

@@ -1,6 +1,7 @@
 #include "GraphView.h"
 
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -117,6 +118,13 @@ void GraphView::setPredictedResponse (const juce::Array<float>& values, const ju
     repaint();
 }
 
+void GraphView::setSpread (const juce::Array<float>& lowest, const juce::Array<float>& highest)
+{
+    spreadLow = lowest;
+    spreadHigh = lowest.size() == highest.size() ? highest : lowest;
+    repaint();
+}
+
 void GraphView::setNotice (const juce::String& text)
 {
     if (text == notice)
@@ -204,9 +212,72 @@ juce::Path GraphView::tracePath (const juce::Array<float>& trace, const juce::Ar
     return path.createPathWithRoundedCorners (5.0f);
 }
 
+// The band between the spread's edges over the scale, each bin once, the edges held inside the
+// graph's height; where either edge is not finite the band has a gap.
+juce::Path GraphView::bandPath() const
+{
+    const auto mid = static_cast<float> (getHeight()) * 0.5f;
+    const auto lastGridFrequency = gridFrequencies.isEmpty() ? 0 : gridFrequencies.getLast();
+    const auto yOf = [mid, this] (float value) { return juce::jlimit (0.0f, static_cast<float> (getHeight()), mid - mid * value); };
+
+    juce::Path band;
+    std::vector<juce::Point<float>> upper, lower;
+
+    const auto close = [&]
+    {
+        if (upper.size() >= 2)
+        {
+            band.startNewSubPath (upper.front());
+
+            for (size_t i = 1; i < upper.size(); ++i)
+                band.lineTo (upper[i]);
+
+            for (auto it = lower.rbegin(); it != lower.rend(); ++it)
+                band.lineTo (*it);
+
+            band.closeSubPath();
+        }
+
+        upper.clear();
+        lower.clear();
+    };
+
+    for (int i = 0; i < spreadLow.size() && i < frequencies.size(); ++i)
+    {
+        const auto frequencyHz = frequencies[i];
+
+        if (frequencyHz < minFrequency)
+            continue;
+
+        if (frequencyHz > static_cast<float> (lastGridFrequency))
+            break;
+
+        const auto low = spreadLow.getUnchecked (i), high = spreadHigh.getUnchecked (i);
+
+        if (! std::isfinite (low) || ! std::isfinite (high))
+        {
+            close();
+            continue;
+        }
+
+        const auto x = frequencyToX (static_cast<int> (frequencyHz));
+        upper.emplace_back (x, yOf (high));
+        lower.emplace_back (x, yOf (low));
+    }
+
+    close();
+    return band;
+}
+
 void GraphView::paint (juce::Graphics& g)
 {
     const juce::PathStrokeType stroke (3.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
+
+    if (hasResponse && ! spreadLow.isEmpty())
+    {
+        g.setColour (juce::Colour (spreadColour));
+        g.fillPath (bandPath());
+    }
 
     if (! previousTrace.isEmpty())
     {

@@ -50,6 +50,11 @@ public:
     const juce::Array<float>& getPredictedResponse() const { return predictedTrace; }
     const juce::Array<float>& getPredictedFrequencies() const { return predictedFrequencies; }
 
+    // A light band behind the current trace, on its axis: from the lowest to the highest of the
+    // microphone positions it averages. Empty values remove it.
+    void setSpread (const juce::Array<float>& lowest, const juce::Array<float>& highest);
+    bool hasSpread() const { return ! spreadLow.isEmpty(); }
+
     // A short sentence across the middle, e.g. why there is no curve; empty for none.
     void setNotice (const juce::String& text);
     const juce::String& getNotice() const { return notice; }
@@ -57,6 +62,7 @@ public:
     static constexpr juce::uint32 currentColour = 0xE60000FF;
     static constexpr juce::uint32 heldColour = 0xE6D4145A;
     static constexpr juce::uint32 predictedColour = 0xE6B8955B;
+    static constexpr juce::uint32 spreadColour = 0x260000FF;
 
     // -1 outside the scale.
     float frequencyToX (int frequencyHz) const;
@@ -71,6 +77,7 @@ private:
     void mouseMovedAwayFromPoint() override;
 
     juce::Path tracePath (const juce::Array<float>& trace, const juce::Array<float>& axis) const;
+    juce::Path bandPath() const;
     void paintNotice (juce::Graphics& g) const;
 
     juce::Array<float> currentTrace;
@@ -84,5 +91,7 @@ private:
     juce::Array<int> gridFrequencies;
     juce::Array<float> predictedTrace;
     juce::Array<float> predictedFrequencies;
+    juce::Array<float> spreadLow;
+    juce::Array<float> spreadHigh;
     juce::String notice;
 };

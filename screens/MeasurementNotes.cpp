@@ -18,15 +18,19 @@ namespace
         return description.isEmpty() ? juce::String (what) : juce::String (what) + " " + QuotedName::of (description);
     }
 
-    // "Label: rest" with the label in gold, the rest in grey; a plain line all in grey.
-    void drawLine (juce::Graphics& g, const juce::String& line, juce::Rectangle<int> area, bool plain)
+    // "Label: rest" with the label in gold, the rest in grey; a plain line all in grey; laid out
+    // to the width given, wrapping where it must.
+    juce::TextLayout layoutOf (const juce::String& line, float width, bool plain)
     {
         const auto colon = plain ? -1 : line.indexOfChar (':');
         juce::AttributedString text;
         text.setJustification (juce::Justification::centredLeft);
+        text.setLineSpacing (static_cast<float> (lineHeight) - fontHeight - 2.0f);
         text.append (line.substring (0, colon + 1), juce::Font (fontHeight, juce::Font::bold), labelColour);
         text.append (line.substring (colon + 1), juce::Font (fontHeight, juce::Font::plain), textColour);
-        text.draw (g, area.toFloat());
+        juce::TextLayout layout;
+        layout.createLayout (text, width);
+        return layout;
     }
 }
 
@@ -59,10 +63,17 @@ void MeasurementNotes::showNotice (const juce::String& sentence)
     repaint();
 }
 
+void MeasurementNotes::showVerdict (const juce::String& sentence)
+{
+    verdict = sentence;
+    repaint();
+}
+
 void MeasurementNotes::clear()
 {
     suggestion.clear();
     warning.clear();
+    verdict.clear();
     repaint();
 }
 
@@ -136,15 +147,30 @@ juce::String MeasurementNotes::toneFailureSentence (MeasurementOutcome outcome, 
 void MeasurementNotes::paint (juce::Graphics& g)
 {
     struct Line { const juce::String& text; bool plain; };
-    std::vector<Line> lines;
+    std::vector<juce::TextLayout> layouts;
+    float height = 0.0f;
+    const auto width = static_cast<float> (getWidth());
 
-    for (const Line line : { Line { notice, true }, Line { suggestion, false }, Line { warning, false } })
-        if (line.text.isNotEmpty() && lines.size() < 2)
-            lines.push_back (line);
+    for (const Line line : { Line { notice, true }, Line { suggestion, false }, Line { verdict, false }, Line { warning, false } })
+    {
+        if (line.text.isEmpty())
+            continue;
 
-    // One line sits in the middle of the band, two share it.
-    auto area = getLocalBounds().withSizeKeepingCentre (getWidth(), static_cast<int> (lines.size()) * lineHeight);
+        auto layout = layoutOf (line.text, width, line.plain);
 
-    for (const auto& line : lines)
-        drawLine (g, line.text, area.removeFromTop (lineHeight), line.plain);
+        if (height + layout.getHeight() > static_cast<float> (getHeight()))
+            break;
+
+        height += layout.getHeight();
+        layouts.push_back (std::move (layout));
+    }
+
+    // The lines sit together in the middle of the band.
+    auto top = (static_cast<float> (getHeight()) - height) / 2.0f;
+
+    for (const auto& layout : layouts)
+    {
+        layout.draw (g, { 0.0f, top, width, layout.getHeight() });
+        top += layout.getHeight();
+    }
 }

@@ -5,10 +5,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-// The footer lines of steps five and six: what to set on the rear panel after a measurement, a
-// warning when the microphone's input clipped, and a notice (a chosen device that is not
-// connected, a test tone that stopped). At most two lines show, the notice first. Empty while
-// nothing is to be said.
+// The footer lines of steps five and six: what to set on the rear panel after a measurement, how
+// it compares with the held curve, a warning when the microphone's input clipped, and a notice (a
+// chosen device that is not connected, a test tone that stopped). As many show as the footer has
+// room for, in that order after the notice; a long one wraps. Empty while nothing is to be said.
 class MeasurementNotes final : public juce::Component
 {
 public:
@@ -17,6 +17,9 @@ public:
     // The setting the analysis recommends; a frequency of 0 means no notch is needed.
     void showSuggestion (const EqSettings& notch);
     void showClipWarning (bool clipped);
+
+    // What changed against the held curve, in numbers; empty for nothing to compare.
+    void showVerdict (const juce::String& sentence);
     void showNotice (const juce::String& sentence);
 
     // Clears the suggestion and the warning; the notice stays until it is replaced.
@@ -25,6 +28,7 @@ public:
     const juce::String& getSuggestionText() const { return suggestion; }
     const juce::String& getWarningText() const { return warning; }
     const juce::String& getNoticeText() const { return notice; }
+    const juce::String& getVerdictText() const { return verdict; }
 
     // One sentence that names why a measurement failed and what to do; empty for an outcome that
     // needs none (success, or a stop because the program is closing). The descriptions of the
@@ -41,4 +45,5 @@ private:
     juce::String suggestion;
     juce::String warning;
     juce::String notice;
+    juce::String verdict;
 };

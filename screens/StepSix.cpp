@@ -70,6 +70,21 @@ StepSix::StepSix()
                                   { Picture::openCurveButtonNormal, Picture::openCurveButtonOver, Picture::openCurveButtonDown },
                                   false, this);
 
+    // In the free space between the left speaker and MEASURE.
+    addPositionButton = makeImageButton ("Add Position", "Move the microphone 20 to 40 cm around the listening position and measure the same "
+                                                         "speakers again: the curve becomes the average of the positions...",
+                                         std::nullopt,
+                                         { Picture::addPositionButtonNormal, Picture::addPositionButtonOver, Picture::addPositionButtonDown },
+                                         false, this);
+    addPositionButton->setEnabled (false);
+
+    // Under the current curve's key: how many positions it averages.
+    positionsLabel = std::make_unique<juce::Label> ("Positions", juce::String());
+    positionsLabel->setFont (juce::Font (12.0f));
+    positionsLabel->setColour (juce::Label::textColourId, juce::Colour (0xFF5A5A5A));
+    positionsLabel->setBorderSize ({});
+    addAndMakeVisible (*positionsLabel);
+
     // In the panel's microphone corner, under its printed caption.
     auto& devices = SonavelAudioEngine::getInstance()->getDevices();
     microphoneChooser = std::make_unique<DeviceChooser> (devices, SoundDevice::Direction::input, juce::String());
@@ -141,25 +156,34 @@ void StepSix::resized()
     rightProgress->setBounds (618, 454, 281, 9);
     graphView->setBounds (77, 491, 862, 178);
     eqCalculatorButton->setBounds (22, 704, 95, 24);
-    notes->setBounds (132, 700, 656, 34);
+    notes->setBounds (132, 699, 656, 50);
     saveButton->setBounds (818, 314, 150, 34);
     openButton->setBounds (818, 388, 150, 34);
     microphoneChooser->setBounds (71, 343, 126, 54);
     calibrationChooser->setBounds (71, 402, 126, 41);
+    addPositionButton->setBounds (284, 308, 108, 46);
+    positionsLabel->setBounds (623, 340, 96, 15);
 }
 
 void StepSix::buttonClicked (juce::Button* button)
 {
     if (button == measureButton.get())
+    {
+        addingPosition = false;
         sendStateRequest (requestAction);
+    }
     else if (button == holdButton.get())
         holdCurrentCurve();
+    else if (button == addPositionButton.get())
+        addPosition();
     else if (button == eqCalculatorButton.get())
         showEqCalculator (this);
     else if (button == saveButton.get())
         chooseFileToSave();
     else if (button == openButton.get())
         chooseFileToOpen();
+    else if (button == leftButton.get() || button == rightButton.get() || button == bothButton.get())
+        addPositionButton->setEnabled (measureButton->isEnabled() && session.canAddPosition (getSelectedMode()));
     else
         WizardScreen::buttonClicked (button);
 }
@@ -171,6 +195,9 @@ void StepSix::setControlsEnabled (bool enabled)
                                                                    bothButton.get(), saveButton.get(), openButton.get(),
                                                                    microphoneChooser.get(), calibrationChooser.get() })
         control->setEnabled (enabled);
+
+    // A position is added to a curve of the same speakers only.
+    addPositionButton->setEnabled (enabled && session.canAddPosition (getSelectedMode()));
 }
 
 int StepSix::getSelectedMode() const
@@ -178,49 +205,117 @@ int StepSix::getSelectedMode() const
     return isLeftSelected() ? 0 : (isRightSelected() ? 1 : 2);
 }
 
+void StepSix::addPosition()
+{
+    addingPosition = true;
+    sendStateRequest (requestAction);
+}
+
 void StepSix::beginMeasurement()
 {
     measuringMode = getSelectedMode();
-    currentCurve.reset();
     setControlsEnabled (false);
-    graphView->setResponse (nullptr, nullptr, false);
     graphView->setNotice ({});
-    notes->clear();
     lastMeasurementValid = false;
+
+    // An added position keeps the curve it joins on screen until the new average is there.
+    if (addingPosition && session.canAddPosition (measuringMode))
+        return;
+
+    addingPosition = false;
+    session.current.reset();
+    graphView->setResponse (nullptr, nullptr, false);
+    graphView->setSpread ({}, {});
+    positionsLabel->setText ({}, juce::dontSendNotification);
+    notes->clear();
 }
 
 void StepSix::endMeasurement()
 {
-    setControlsEnabled (true);
     auto* engine = SonavelAudioEngine::getInstance();
     lastMeasurementValid = engine->hasValidResults();
-    const auto& axis = engine->getFrequencyAxis();
     auto* results = engine->getResults();
-    graphView->setResponse (results, &axis, lastMeasurementValid);
+    const bool added = addingPosition;
+    addingPosition = false;
 
     if (lastMeasurementValid && results != nullptr)
     {
-        notes->showSuggestion ({ results->qSetting, results->frequencyHz, results->depthSetting });
+        session.measured (*results, engine->getGains(), measuringMode, std::time (nullptr), added, engine->getLastCalibration());
+        showCurrentCurve (true);
         notes->showClipWarning (engine->wasLastCaptureClipped());
-        currentCurve = KeptCurve::measured (*results, measuringMode, std::time (nullptr));
-        currentCurve->calibration = engine->getLastCalibration();
+
+        if (session.current->positions > 1)
+            juce::Logger::writeToLog ("Averaged " + juce::String (session.current->positions) + " microphone positions.");
     }
     else
     {
-        graphView->setNotice (MeasurementNotes::failureSentence (engine->getLastOutcome(), engine->getLastMicrophone(),
-                                                                 engine->getLastOutput()));
-        currentCurve.reset();
+        // A position that failed leaves the average of the others as it was, to be measured again.
+        const auto failure = MeasurementNotes::failureSentence (engine->getLastOutcome(), engine->getLastMicrophone(),
+                                                                engine->getLastOutput());
+
+        if (! added)
+        {
+            session.current.reset();
+            graphView->setResponse (nullptr, nullptr, false);
+        }
+
+        graphView->setNotice (added ? failure + " The positions measured before are kept." : failure);
     }
 
+    setControlsEnabled (true);
     keepState();
     repaint();
+}
+
+void StepSix::showCurrentCurve (bool logVerdict)
+{
+    const auto& axis = SonavelAudioEngine::getInstance()->getFrequencyAxis();
+    const auto& curve = session.current;
+
+    if (! curve)
+    {
+        graphView->setResponse (nullptr, nullptr, false);
+        graphView->setSpread ({}, {});
+        positionsLabel->setText ({}, juce::dontSendNotification);
+        return;
+    }
+
+    MeasurementRecord record;
+    record.setContents (curve->notch.frequencyHz, curve->notch.qSetting, curve->notch.depthSetting, curve->values.data());
+    graphView->setResponse (&record, &axis, true);
+
+    std::vector<float> lowest, highest;
+
+    if (session.spread (lowest, highest))
+        graphView->setSpread (juce::Array<float> (lowest.data(), static_cast<int> (lowest.size())),
+                              juce::Array<float> (highest.data(), static_cast<int> (highest.size())));
+    else
+        graphView->setSpread ({}, {});
+
+    positionsLabel->setText (curve->positions > 1 ? juce::String (curve->positions) + " positions" : juce::String(),
+                             juce::dontSendNotification);
+    notes->showSuggestion (curve->notch);
+    showVerdict (logVerdict);
+}
+
+void StepSix::showVerdict (bool log)
+{
+    const auto verdict = session.verdict();
+    const auto sentence = verdict ? juce::String::fromUTF8 (verdict->sentence.c_str()) : juce::String();
+    notes->showVerdict (sentence);
+
+    if (log && sentence.isNotEmpty())
+        juce::Logger::writeToLog (sentence.replace (juce::String::fromUTF8 ("\xe2\x80\x93"), "-"));
 }
 
 void StepSix::holdCurrentCurve()
 {
     graphView->holdResponse();
-    heldCurve = std::move (currentCurve);
-    currentCurve.reset();
+    graphView->setSpread ({}, {});
+    session.hold();
+    positionsLabel->setText ({}, juce::dontSendNotification);
+    notes->showVerdict ({});
+    addPositionButton->setEnabled (false);
     keepState();
 }
 
@@ -248,25 +343,22 @@ void StepSix::keepCurvesIn (const juce::File& file)
     }
 
     const auto& axis = SonavelAudioEngine::getInstance()->getFrequencyAxis();
-    currentCurve = state->current;
-    heldCurve = state->held;
+    session.restore (*state);
 
-    if (heldCurve)
-        graphView->setHeldResponse (arrayOf (*heldCurve), axis);
+    if (session.held)
+        graphView->setHeldResponse (arrayOf (*session.held), axis);
 
-    if (currentCurve)
+    if (session.current)
     {
-        MeasurementRecord record;
-        const auto& notch = currentCurve->notch;
-        record.setContents (notch.frequencyHz, notch.qSetting, notch.depthSetting, currentCurve->values.data());
-        graphView->setResponse (&record, &axis, true);
-        notes->showSuggestion (notch);
+        showCurrentCurve (false);
     }
-    else if (heldCurve && heldCurve->source.empty())
+    else if (session.held && session.held->source.empty())
     {
         // Held after it was measured here: the footer said what to set for it, and still does.
-        notes->showSuggestion (heldCurve->notch);
+        notes->showSuggestion (session.held->notch);
     }
+
+    addPositionButton->setEnabled (session.canAddPosition (getSelectedMode()));
 }
 
 void StepSix::keepState() const
@@ -274,11 +366,7 @@ void StepSix::keepState() const
     if (stateFile == juce::File())
         return;
 
-    KeptState state;
-    state.current = currentCurve;
-    state.held = heldCurve;
-
-    if (! state.save (stateFile.getFullPathName().toStdString()))
+    if (! session.state().save (stateFile.getFullPathName().toStdString()))
         juce::Logger::writeToLog ("Could not keep the curves in " + stateFile.getFullPathName() + ".");
 }
 
@@ -315,13 +403,13 @@ void StepSix::timerCallback()
 
 void StepSix::chooseFileToSave()
 {
-    if (! currentCurve && ! heldCurve)
+    if (! session.current && ! session.held)
     {
         showNotice ("There is no curve to save yet: measure first, or open a saved curve.", false);
         return;
     }
 
-    const auto& primary = currentCurve ? *currentCurve : *heldCurve;
+    const auto& primary = session.current ? *session.current : *session.held;
     chooser = std::make_unique<juce::FileChooser> (
         "Save the curves", chooserFolder().getChildFile (juce::String (primary.fileStem()) + ".txt"), "*.txt");
     chooser->launchAsync (juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
@@ -347,12 +435,11 @@ void StepSix::chooseFileToOpen()
 
 bool StepSix::saveCurvesTo (const juce::File& chosenFile)
 {
-    if (! currentCurve && ! heldCurve)
+    if (! session.current && ! session.held)
         return false;
 
     const auto textFile = chosenFile.hasFileExtension ("") ? chosenFile.withFileExtension ("txt") : chosenFile;
     const auto folder = textFile.getParentDirectory();
-    const auto heldFile = folder.getChildFile (textFile.getFileNameWithoutExtension() + " held.txt");
     const auto pictureFile = textFile.withFileExtension ("png");
 
     // The picture shows the curves, not a sentence left over from before.
@@ -367,10 +454,9 @@ bool StepSix::saveCurvesTo (const juce::File& chosenFile)
     };
 
     std::vector<Output> outputs;
-    outputs.push_back ({ textFile, CurveText::format (currentCurve ? *currentCurve : *heldCurve) });
 
-    if (currentCurve && heldCurve)
-        outputs.push_back ({ heldFile, CurveText::format (*heldCurve) });
+    for (auto& output : session.filesFor (textFile.getFullPathName().toStdString()))
+        outputs.push_back ({ juce::File (juce::String::fromUTF8 (output.path.c_str())), std::move (output.bytes) });
 
     outputs.push_back ({ pictureFile, std::string (static_cast<const char*> (png.getData()), png.getDataSize()) });
 
@@ -422,9 +508,10 @@ bool StepSix::openCurveFrom (const juce::File& file)
     }
 
     reading.curve->source = file.getFileName().toStdString();
-    heldCurve = std::move (reading.curve);
-    graphView->setHeldResponse (arrayOf (*heldCurve), SonavelAudioEngine::getInstance()->getFrequencyAxis());
+    session.held = std::move (reading.curve);
+    graphView->setHeldResponse (arrayOf (*session.held), SonavelAudioEngine::getInstance()->getFrequencyAxis());
     lastFolder = file.getParentDirectory();
+    showVerdict (true);
     keepState();
     showNotice ("Opened " + QuotedName::of (file.getFileName()) + " as the held curve.", true);
     return true;

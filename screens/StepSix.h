@@ -2,8 +2,8 @@
 
 #include "CalibrationChooser.h"
 #include "DeviceChooser.h"
+#include "CurveSession.h"
 #include "GraphView.h"
-#include "KeptCurve.h"
 #include "MeasurementNotes.h"
 #include "ProgressSlider.h"
 #include "WizardScreen.h"
@@ -31,7 +31,9 @@ public:
     int getSelectedMode() const;
 
     // Called by the wizard around a measurement: everything but the EQ calculator is locked
-    // while it runs, and its result goes to the graph when it ends.
+    // while it runs, and its result goes to the graph when it ends. MEASURE starts the current
+    // curve over; ADD POSITION measures the same speakers once more with the microphone moved,
+    // and the curve becomes the average of the positions.
     void beginMeasurement();
     void endMeasurement();
 
@@ -50,12 +52,14 @@ public:
     // Where the file choosers start: the user's documents folder, else the home folder.
     static juce::File documentsFolder();
 
-    const std::optional<KeptCurve>& getCurrentCurve() const { return currentCurve; }
-    const std::optional<KeptCurve>& getHeldCurve() const { return heldCurve; }
+    const std::optional<KeptCurve>& getCurrentCurve() const { return session.current; }
+    const std::optional<KeptCurve>& getHeldCurve() const { return session.held; }
 
     juce::ImageButton& getLeftButton() const { return *leftButton; }
     juce::ImageButton& getBothButton() const { return *bothButton; }
     juce::ImageButton& getRightButton() const { return *rightButton; }
+    juce::ImageButton& getAddPositionButton() const { return *addPositionButton; }
+    const juce::Label& getPositionsLabel() const { return *positionsLabel; }
     GraphView& getGraph() const { return *graphView; }
     MeasurementNotes& getNotes() const { return *notes; }
     DeviceChooser& getMicrophoneChooser() const { return *microphoneChooser; }
@@ -68,6 +72,12 @@ private:
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void setControlsEnabled (bool enabled);
     void holdCurrentCurve();
+    void addPosition();
+
+    // The graph, the footer and the positions' count as the session's curves say; the verdict is
+    // logged when it is new, not when curves kept from before are shown again.
+    void showCurrentCurve (bool logVerdict);
+    void showVerdict (bool log);
     void chooseFileToSave();
     void chooseFileToOpen();
     juce::File chooserFolder() const;
@@ -94,11 +104,13 @@ private:
     std::unique_ptr<MeasurementNotes> notes;
     std::unique_ptr<juce::ImageButton> saveButton;
     std::unique_ptr<juce::ImageButton> openButton;
+    std::unique_ptr<juce::ImageButton> addPositionButton;
+    std::unique_ptr<juce::Label> positionsLabel;
 
     // What the graph's blue and crimson traces are, with what the files need to say of them.
-    std::optional<KeptCurve> currentCurve;
-    std::optional<KeptCurve> heldCurve;
+    CurveSession session;
     int measuringMode = 0;
+    bool addingPosition = false;
     juce::File stateFile;
     juce::File lastFolder;
     juce::String passingNotice;

@@ -139,6 +139,9 @@ namespace
         { "openCurveButtonNormal", 150, 34, true },
         { "openCurveButtonOver", 150, 34, true },
         { "openCurveButtonDown", 150, 34, true },
+        { "addPositionButtonNormal", 108, 46, true },
+        { "addPositionButtonOver", 108, 46, true },
+        { "addPositionButtonDown", 108, 46, true },
     } };
 
     struct Bytes

@@ -134,6 +134,9 @@ enum class Picture
     openCurveButtonNormal,
     openCurveButtonOver,
     openCurveButtonDown,
+    addPositionButtonNormal,
+    addPositionButtonOver,
+    addPositionButtonDown,
     count
 };
 

@@ -5,9 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+// In PortAudio's library, not in its public header.
+extern "C" void PaUtil_SetDebugPrintFunction (void (*callback) (const char* log));
 
 namespace
 {
@@ -15,6 +19,14 @@ namespace
     constexpr auto claimRetryInterval = std::chrono::milliseconds (100);
 
     std::atomic<bool> audioGivenUp { false };
+
+    std::atomic<void (*) (const char*)> diagnosticsSink { nullptr };
+
+    void forwardDiagnostics (const char* text)
+    {
+        if (auto* sink = diagnosticsSink.load())
+            sink (text);
+    }
 
     // Given-up callback data stays reachable until the process ends.
     std::mutex givenUpMutex;
@@ -81,8 +93,16 @@ std::unique_lock<std::mutex> MeasurementState::tryClaimAudio()
     return std::unique_lock<std::mutex> (audioMutex, std::try_to_lock);
 }
 
+void MeasurementState::routePortAudioDiagnostics (void (*sink) (const char* text))
+{
+    diagnosticsSink.store (sink);
+    PaUtil_SetDebugPrintFunction (forwardDiagnostics);
+}
+
 PaError MeasurementState::initialisePortAudioQuietly()
 {
+    PaUtil_SetDebugPrintFunction (forwardDiagnostics);
+
     // PortAudio's scan of every ALSA and JACK device complains on standard error about each
     // device it cannot open, at every run; those lines tell the person measuring nothing.
     std::fflush (stderr);
@@ -135,6 +155,43 @@ void MeasurementState::releaseCaptureBuffers()
     std::free (playedBlock);
     captureBuffer = nullptr;
     playedBlock = nullptr;
+}
+
+bool MeasurementState::abortStreamsWithin (int32_t limitMs)
+{
+    constexpr auto step = std::chrono::milliseconds (10);
+    std::vector<PaStream*> active;
+
+    for (auto* stream : { outputStream, inputStream })
+        if (stream != nullptr && Pa_IsStreamActive (stream) == 1)
+            active.push_back (stream);
+
+    // Shared with the aborting thread, which may outlive this call when the server does not answer.
+    auto done = std::make_shared<std::atomic<bool>> (false);
+
+    try
+    {
+        std::thread ([active, done] {
+            for (auto* stream : active)
+                Pa_AbortStream (stream);
+
+            done->store (true);
+        }).detach();
+    }
+    catch (const std::system_error&)
+    {
+        return false;
+    }
+
+    for (auto waited = std::chrono::milliseconds (0); waited < std::chrono::milliseconds (limitMs); waited += step)
+    {
+        if (done->load())
+            return true;
+
+        std::this_thread::sleep_for (step);
+    }
+
+    return done->load();
 }
 
 void MeasurementState::abandonStreams()

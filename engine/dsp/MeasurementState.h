@@ -40,6 +40,11 @@ public:
     // Pa_Initialize without the complaints of its device scan on standard error.
     static PaError initialisePortAudioQuietly();
 
+    // PortAudio's own diagnostic prints (e.g. "Expression '...' failed in ..." when a sound server
+    // goes away) go to sink, a line or part of one at a time, from any thread; null drops them.
+    // They never reach standard error.
+    static void routePortAudioDiagnostics (void (*sink) (const char* text));
+
     // The capture buffer (captureBlocks whole blocks) and the played block: allocated per run,
     // released as the run returns.
     bool allocateCaptureBuffers (int32_t captureBlocks);
@@ -47,6 +52,12 @@ public:
 
     // Stops and closes the streams that are still open, without waiting for queued output.
     void abandonStreams();
+
+    // Aborts the streams that are still active from outside, on a thread of its own, and waits for
+    // that up to limitMs: true once they are stopped (they stay open). PortAudio cancels a stream's
+    // audio thread only while it waits for the device, so the abort returns at once while the
+    // sound server answers; when it does not, the abort waits with it, and false says so.
+    bool abortStreamsWithin (int32_t limitMs);
 
     // For streams whose sound server went away: PortAudio's audio threads can then wait forever
     // inside the server's client library, and closing a stream or terminating PortAudio would

@@ -202,21 +202,23 @@ namespace
                || (state.inputStream != nullptr && Pa_IsStreamActive (state.inputStream) == 1);
     }
 
-    // Aborting a running stream from outside cancels PortAudio's audio thread, which can then
-    // deadlock inside the sound server's client library. Asked to, the callbacks end their streams
-    // themselves and the threads leave on their own; streams whose callbacks no longer run (their
-    // server gone) are given up. False when they had to be.
+    // Asked to, the callbacks end their streams themselves and the threads leave on their own.
+    // A stream whose callbacks do not run is aborted from outside: an output that never plays
+    // while its server answers (its queue too short to start) stops at once. Only when even the
+    // abort does not return (the server gone or hung, PortAudio's thread waiting on it inside
+    // the server's client library) are the streams given up. False when they had to be.
     bool endStreamsFromCallbacks (MeasurementState& state)
     {
         constexpr int32_t stepMs = 10;
         constexpr int32_t limitMs = 1000;
+        constexpr int32_t abortLimitMs = 2000;
 
         state.callbackContext.stopRequested.store (true, std::memory_order_release);
 
         for (int32_t waited = 0; waited < limitMs && anyStreamActive (state); waited += stepMs)
             Pa_Sleep (stepMs);
 
-        if (! anyStreamActive (state))
+        if (! anyStreamActive (state) || state.abortStreamsWithin (abortLimitMs))
             return true;
 
         state.giveUpStreams();
@@ -523,13 +525,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         const bool playbackStalled = outputActive == 1 && playbackWatch.stalled (context.playbackCallbacks.load (std::memory_order_relaxed));
         const bool captureStalled = capturing && captureWatch.stalled (context.captureCallbacks.load (std::memory_order_relaxed));
 
-        if (playbackStalled || captureStalled)
-        {
-            state.giveUpStreams();
-            return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");
-        }
-
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (playbackStalled || captureStalled || std::chrono::steady_clock::now() >= deadline)
         {
             if (! endStreamsFromCallbacks (state))
                 return finish (state, statusFailed, MeasurementOutcome::audioGivenUp, "the audio stream stalled: its sound server stopped answering");

@@ -10,7 +10,7 @@
       distance in pixels between their top edges over the columns both are drawn in, then how
       many columns that is.
   tour_pixels.py count PNG X Y W H COLOUR
-      How many pixels of COLOUR lie in the rectangle.
+      How many pixels of COLOUR (blue, crimson, band, gold) lie in the rectangle.
   tour_pixels.py diff PNG1 PNG2 X Y W H
       How many pixels of the rectangle differ between the two pictures by more than a trace of
       anti-aliasing (a channel off by more than 24).
@@ -23,6 +23,8 @@ COLOURS = {
     # The graph strokes 0xE60000FF and 0xE6D4145A over white or over each other.
     "blue": lambda r, g, b: b > 150 and r < 90 and g < 90,
     "crimson": lambda r, g, b: r > 150 and g < 90 and b < 150,
+    # The spread between microphone positions: 0x260000FF, a light blue, over white or the grid.
+    "band": lambda r, g, b: b > 235 and 180 < r < 240 and 180 < g < 240 and abs(r - g) < 12,
     # The tooltip and the lit paragraphs: the skin's gold, 0xB8955B, over anything.
     "gold": lambda r, g, b: r > 140 and 100 < g < 180 and b < 120 and r - b > 50,
 }

@@ -205,17 +205,17 @@ TEST (CalibratedCurves, SayWhichCalibrationTheyWereMeasuredWithInSavedAndKeptFil
     before.held->calibration.clear();
     before.held->source = "other.txt";
     auto older = before.serialise();
-    older.replace (older.find (" 3\n"), 3, " 2\n");
+    older.replace (older.find (" 4\n"), 3, " 3\n");
 
     for (int curves = 0; curves < 2; ++curves)
         older.erase (older.find ("calibration \n"), 13);
 
-    const auto version2 = KeptState::parse (older, problem);
-    ASSERT_TRUE (version2) << problem;
-    EXPECT_EQ (version2->current->calibration, "none");
-    EXPECT_EQ (version2->held->calibration, "");
+    const auto version3 = KeptState::parse (older, problem);
+    ASSERT_TRUE (version3) << problem;
+    EXPECT_EQ (version3->current->calibration, "none");
+    EXPECT_EQ (version3->held->calibration, "");
 
     auto withoutLine = state.serialise();
     withoutLine.replace (withoutLine.find ("calibration "), 12, "calibrated ");
-    EXPECT_FALSE (KeptState::parse (withoutLine, problem)) << "version 3 without its calibration line is damaged";
+    EXPECT_FALSE (KeptState::parse (withoutLine, problem)) << "version 4 without its calibration line is damaged";
 }
