@@ -86,6 +86,9 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     // Beside the log: the microphone and the output chosen in the program.
     SonavelAudioEngine::getInstance()->getDevices().rememberIn (configFolder.getChildFile (name + " devices.txt"));
 
+    // Beside them: the calibration file chosen for each microphone.
+    SonavelAudioEngine::getInstance()->getCalibrations().rememberIn (configFolder.getChildFile (name + " calibrations.txt"));
+
     mainWindow = std::make_unique<BrisaMainWindow> (stateMachine.get());
     inputWatch = std::make_unique<QueuedInputWatch>();
 
@@ -141,6 +144,7 @@ bool BrisaSpeakerApp::runFromCommandLine()
             consoleMeasurement = std::make_unique<ConsoleMeasurement> (
                 line.mode, line.saveFile.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile (line.saveFile));
             consoleMeasurement->useDevices (line.input, line.output, userConfigFolder().getChildFile (getApplicationName() + " devices.txt"));
+            consoleMeasurement->useCalibration (line.calibration, userConfigFolder().getChildFile (getApplicationName() + " calibrations.txt"));
             consoleMeasurement->measurePositions (line.positions);
 
             if (line.compareFile.isNotEmpty())

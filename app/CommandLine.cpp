@@ -64,6 +64,11 @@ namespace
               line.compareFile = value;
               return value.isEmpty() ? juce::String ("--compare needs a saved curve's file") : juce::String();
           } },
+        { "--cal", true, [] (CommandLine& line, const juce::String& value)
+          {
+              line.calibration = value;
+              return value.isEmpty() ? juce::String ("--cal needs a calibration file, or none") : juce::String();
+          } },
     };
 
     const Option* find (const juce::String& name)
@@ -132,7 +137,7 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
             return wrong (problem);
     }
 
-    for (const auto* companion : { "--save", "--input", "--output", "--positions", "--compare" })
+    for (const auto* companion : { "--save", "--input", "--output", "--positions", "--compare", "--cal" })
         if (seen.contains (companion) && ! seen.contains ("--measure"))
             return wrong (juce::String (companion) + " goes with --measure");
 
@@ -145,7 +150,7 @@ CommandLine CommandLine::parse (const juce::StringArray& arguments)
 juce::String CommandLine::usage()
 {
     return "Usage: korven-sonavel [--measure left|right|both [--save FILE] [--input NAME] [--output NAME]\n"
-           "                                                 [--positions N] [--compare FILE]]\n"
+           "                                                 [--positions N] [--compare FILE] [--cal FILE|none]]\n"
            "                      [--list-devices] [--version] [--help]\n";
 }
 
@@ -165,6 +170,8 @@ juce::String CommandLine::help()
            "  --positions N              measure N microphone positions around the listening position,\n"
            "                             asking on the terminal between them, and average them\n"
            "  --compare FILE             say how the new curve compares with a saved one\n"
+           "  --cal FILE|none            the microphone's calibration file, taken out of the curve, or none;\n"
+           "                             without it, the file chosen in the program for that microphone\n"
            "  --list-devices             print the inputs and outputs to choose from (* the system's default)\n"
            "  --version                  print the version\n"
            "  --help                     print this help\n"

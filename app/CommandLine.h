@@ -34,5 +34,6 @@ public:
     juce::String output;        // --output: the same
     int positions = 1;          // --positions: microphone positions to average
     juce::String compareFile;   // --compare: a saved curve to judge the new one against
+    juce::String calibration;   // --cal: a calibration file, or "none"; empty: as chosen in the program
     juce::String problem;       // for wrongUsage: what was wrong, in one sentence
 };

@@ -106,6 +106,38 @@ bool ConsoleMeasurement::chooseDevices()
     return true;
 }
 
+void ConsoleMeasurement::useCalibration (const juce::String& calibration, const juce::File& choiceFile)
+{
+    calibrationName = calibration;
+    calibrationChoiceFile = choiceFile;
+}
+
+bool ConsoleMeasurement::chooseCalibration()
+{
+    auto& calibrations = SonavelAudioEngine::getInstance()->getCalibrations();
+    calibrations.takeChoiceFrom (calibrationChoiceFile);
+
+    if (calibrationName == "none")
+    {
+        calibrations.useNone();
+    }
+    else if (calibrationName.isNotEmpty())
+    {
+        if (! calibrations.load (juce::File::getCurrentWorkingDirectory().getChildFile (calibrationName)))
+        {
+            print (stderr, "korven-sonavel: " + calibrations.getNotice() + "\n");
+            return false;
+        }
+    }
+    else if (calibrations.getNotice().isNotEmpty())
+    {
+        // The file chosen in the program has gone.
+        print (stderr, calibrations.getNotice() + "\n");
+    }
+
+    return true;
+}
+
 void ConsoleMeasurement::start()
 {
     if (compareFile != juce::File())
@@ -124,7 +156,7 @@ void ConsoleMeasurement::start()
         session.held = std::move (reading.curve);
     }
 
-    if (! chooseDevices())
+    if (! chooseDevices() || ! chooseCalibration())
     {
         finish (CommandLine::statusWrongUsage);
         return;
@@ -154,7 +186,8 @@ void ConsoleMeasurement::logMessage (const juce::String& message)
 {
     // From the measuring thread too; each line is one write. The recommendation is the average's,
     // said once at the end.
-    if (message.startsWith ("Input clipped: ") || message.startsWith ("Sound path delay: "))
+    if (message.startsWith ("Input clipped: ") || message.startsWith ("Sound path delay: ")
+        || message.startsWith ("Microphone calibration: "))
         print (stdout, "\n" + message + "\n");
     else if (message.startsWith ("Measurement error: "))
         print (stderr, "\n" + message + "\n");
@@ -208,7 +241,7 @@ void ConsoleMeasurement::measured()
         return;
     }
 
-    session.measured (*results, engine->getGains(), mode, std::time (nullptr), done > 0);
+    session.measured (*results, engine->getGains(), mode, std::time (nullptr), done > 0, engine->getLastCalibration());
 
     if (session.current->positions < positions)
     {

@@ -25,13 +25,17 @@ public:
     // chosen here is remembered.
     void useDevices (const juce::String& input, const juce::String& output, const juce::File& choiceFile);
 
+    // The microphone's calibration file, or "none"; empty: the file chosen in the program for the
+    // microphone in use (remembered in choiceFile). Nothing chosen here is remembered.
+    void useCalibration (const juce::String& calibration, const juce::File& choiceFile);
+
     // How many microphone positions to average (1 by default), and a saved curve to compare the
     // result with (none by default).
     void measurePositions (int count) { positions = count; }
     void compareWith (const juce::File& file) { compareFile = file; }
 
-    // Lists the devices, refuses a name none of them has (with the list and the usage status),
-    // and starts measuring.
+    // Lists the devices, refuses a name none of them has or a file that is no calibration (with
+    // the usage status), and starts measuring.
     void start();
 
     // Called once, on the message thread, with the exit status.
@@ -58,11 +62,16 @@ private:
     // False, having said why, when a device asked for by name is not there.
     bool chooseDevices();
 
+    // False, having said why, when the calibration file asked for is none.
+    bool chooseCalibration();
+
     int mode;
     juce::File saveFile;
     juce::String inputName;
     juce::String outputName;
     juce::File deviceChoiceFile;
+    juce::String calibrationName;
+    juce::File calibrationChoiceFile;
     int positions = 1;
     juce::File compareFile;
     CurveSession session;

@@ -297,7 +297,8 @@ namespace
                 }
 
                 measured[pass].push_back (m.gains);
-                truth[pass].push_back (room.trueGains (0));
+                const auto gains = room.trueGains (0);
+                truth[pass].emplace_back (gains.begin(), gains.end());
 
                 if (pass == 0)
                     advice.push_back (m.notch);

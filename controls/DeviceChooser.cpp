@@ -1,14 +1,10 @@
 #include "DeviceChooser.h"
+
+#include "ChooserBox.h"
 #include "SonavelSkin.h"
 
 namespace
 {
-    const juce::Colour paper (0xFFFFFFFF);
-    const juce::Colour hoverPaper (0xFFF6EFE2);
-
-    constexpr int captionWidth = 96;
-    constexpr int arrowWidth = 18;
-
     // A sound server normally answers within milliseconds; one that does not gets the last list.
     constexpr int menuWaitMs = 1000;
 
@@ -54,7 +50,7 @@ juce::Rectangle<int> DeviceChooser::boxArea() const
     auto area = getLocalBounds();
 
     if (caption.isNotEmpty())
-        area.removeFromLeft (captionWidth);
+        area.removeFromLeft (ChooserBox::captionWidth);
 
     return area;
 }
@@ -62,29 +58,10 @@ juce::Rectangle<int> DeviceChooser::boxArea() const
 void DeviceChooser::paint (juce::Graphics& g)
 {
     if (caption.isNotEmpty())
-    {
-        juce::Font font (11.0f, juce::Font::bold);
-        font.setExtraKerningFactor (0.09f);
-        g.setFont (font);
-        g.setColour (SonavelSkin::captionGold);
-        g.drawText (caption, 0, 0, captionWidth, getHeight(), juce::Justification::centredLeft, false);
-    }
+        ChooserBox::paintCaption (g, caption, getLocalBounds().withWidth (ChooserBox::captionWidth));
 
     const auto box = boxArea();
-    g.setColour (hovering ? hoverPaper : paper);
-    g.fillRoundedRectangle (box.toFloat().reduced (0.5f), 3.0f);
-    g.setColour (SonavelSkin::goldInk);
-    g.drawRoundedRectangle (box.toFloat().reduced (0.5f), 3.0f, 1.0f);
-
-    // The arrow that says the box opens a list.
-    const auto arrowArea = box.withLeft (box.getRight() - arrowWidth).toFloat();
-    juce::Path arrow;
-    arrow.addTriangle (arrowArea.getCentreX() - 4.5f, arrowArea.getCentreY() - 2.5f,
-                       arrowArea.getCentreX() + 4.5f, arrowArea.getCentreY() - 2.5f,
-                       arrowArea.getCentreX(), arrowArea.getCentreY() + 3.0f);
-    g.fillPath (arrow);
-
-    auto text = box.reduced (7, 3).withTrimmedRight (arrowWidth - 4);
+    auto text = ChooserBox::paintBox (g, box, hovering);
     const auto name = getDeviceText();
     const juce::String defaultNote ("system default");
 

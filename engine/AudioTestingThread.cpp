@@ -14,13 +14,15 @@ namespace
     constexpr int32_t waitUntilEnded = -1; // the measurement leaves within a poll once asked to exit
 }
 
-AudioTestingThread::AudioTestingThread (MeasurementRecord& recordToFill, int32_t measurementMode, AudioRoute input, AudioRoute output)
+AudioTestingThread::AudioTestingThread (MeasurementRecord& recordToFill, int32_t measurementMode, AudioRoute input, AudioRoute output,
+                                        MicrophoneCorrection correction)
     : juce::Thread ("TestingThread"),
       status (statusFailed),
       mode (measurementMode),
       record (&recordToFill),
       inputRoute (std::move (input)),
-      outputRoute (std::move (output))
+      outputRoute (std::move (output)),
+      microphoneCorrection (std::move (correction))
 {
     juce::Logger::writeToLog ("AudioTestingThread created...");
 }
@@ -114,6 +116,7 @@ void AudioTestingThread::run()
                 state.shouldExit = [this] { return threadShouldExit(); };
                 state.inputRoute = inputRoute;
                 state.outputRoute = outputRoute;
+                state.microphoneCorrection = microphoneCorrection;
                 status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
                                          frequencyHz, qSetting, depthSetting, unusedOutput, false);
                 errorText = state.errorText;

@@ -3,6 +3,7 @@
 #include "AudioRoute.h"
 #include "MeasurementOutcome.h"
 #include "MeasurementRecord.h"
+#include "MicrophoneCorrection.h"
 
 #include <juce_events/juce_events.h>
 
@@ -17,8 +18,10 @@ class AudioTestingThread final : public juce::Thread,
 {
 public:
     // mode 0 left, 1 right, 2 both speakers; any other mode plays nothing. The routes say which
-    // microphone and which output; the system's defaults unless given.
-    AudioTestingThread (MeasurementRecord& record, int32_t mode, AudioRoute input = {}, AudioRoute output = {});
+    // microphone and which output; the system's defaults unless given. The correction takes the
+    // microphone's own response out of the curve.
+    AudioTestingThread (MeasurementRecord& record, int32_t mode, AudioRoute input = {}, AudioRoute output = {},
+                        MicrophoneCorrection correction = {});
     ~AudioTestingThread() override;
 
     void run() override;
@@ -50,6 +53,7 @@ private:
     MeasurementRecord* record;
     AudioRoute inputRoute;
     AudioRoute outputRoute;
+    MicrophoneCorrection microphoneCorrection;
     std::atomic<bool> finishedRun { false };
     std::atomic<MeasurementOutcome> outcome { MeasurementOutcome::none };
     std::atomic<bool> captureClipped { false };

@@ -43,11 +43,14 @@ namespace
     }
 }
 
-void CurveSession::measured (const MeasurementRecord& record, std::vector<float> gains, int mode, std::time_t when, bool addPosition)
+void CurveSession::measured (const MeasurementRecord& record, std::vector<float> gains, int mode, std::time_t when, bool addPosition,
+                            const std::string& calibration)
 {
-    if (! (addPosition && canAddPosition (mode)))
+    // Positions measured with different calibrations would not say truly what was taken out of them.
+    if (! (addPosition && canAddPosition (mode) && current->calibration == calibration))
     {
         current = KeptCurve::measured (record, mode, when);
+        current->calibration = calibration;
 
         if (gains.size() == static_cast<size_t> (ListeningArea::binsPerPosition))
             current->positionGains.push_back (std::move (gains));

@@ -21,9 +21,12 @@ public:
     std::optional<KeptCurve> held;
 
     // A measurement of the speakers of an engine mode (0 left, 1 right, 2 both) with its gains
-    // per analysis bin before smoothing. With addPosition it joins the current curve as one more
-    // microphone position, where canAddPosition (mode) allows; otherwise it starts over.
-    void measured (const MeasurementRecord& record, std::vector<float> gains, int mode, std::time_t when, bool addPosition);
+    // per analysis bin before smoothing, and the microphone's calibration taken out of them (as
+    // KeptCurve::calibration says it). With addPosition it joins the current curve as one more
+    // microphone position, where canAddPosition (mode) allows and the calibration is the same;
+    // otherwise it starts over.
+    void measured (const MeasurementRecord& record, std::vector<float> gains, int mode, std::time_t when, bool addPosition,
+                   const std::string& calibration = "none");
 
     // A current curve of these speakers whose positions are kept, with room for one more.
     bool canAddPosition (int mode) const;

@@ -14,6 +14,7 @@
 namespace
 {
     constexpr const char* smoothingLine = "* 1/10 decade smoothing";
+    constexpr const char* calibrationLine = "* Microphone calibration: ";
 
     std::string_view trim (std::string_view text)
     {
@@ -77,6 +78,8 @@ namespace
             curve.speakers = KeptCurve::speakersNamed (std::string (trim (line.substr (12)))).value_or (KeptCurve::Speakers::unknown);
         else if (startsWith (line, "* Measured: "))
             curve.measuredAt = KeptCurve::parseTime (std::string (trim (line.substr (12))));
+        else if (startsWith (line, calibrationLine))
+            curve.calibration = EscapedText::unescape (trim (line.substr (std::string_view (calibrationLine).size()))).value_or (std::string());
         else if (startsWith (line, "* Recommended notch: FREQ "))
         {
             if (const auto notch = notchFrom (trim (line.substr (21))))
@@ -158,6 +161,9 @@ std::string CurveText::format (const KeptCurve& curve)
 
     if (curve.positions > 1)
         text += "* Positions: " + std::to_string (curve.positions) + "\n";
+
+    if (! curve.calibration.empty())
+        text += calibrationLine + EscapedText::escape (curve.calibration) + "\n";
 
     if (! curve.source.empty())
         text += "* Opened from: " + EscapedText::escape (curve.source) + "\n";

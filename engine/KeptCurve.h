@@ -66,4 +66,9 @@ public:
     std::time_t measuredAt = 0;           // 0: unknown
     EqSettings notch { 0, 0, 0 };         // a frequency of 0: no notch recommended
     std::string source;                   // the file a curve was opened from; empty for one measured here
+
+    // The microphone's calibration taken out of the curve, as the saved files' comment says it:
+    // "none", or the file's name in quotes with what it gives (CalibrationFile::describe); empty
+    // when not known (a curve opened from a file that does not say).
+    std::string calibration;
 };

@@ -12,9 +12,12 @@
 
 namespace
 {
-    // Version 3 keeps the microphone positions a curve averages; version 2 escapes the source's
-    // name (a file name may hold a line break); version 1, as written first, has it as it was.
-    constexpr const char* firstLine = "KORVEN Sonavel kept curves 3";
+    // Version 4 says which calibration of the microphone each curve was measured with (curves
+    // measured before were measured without one); version 3 keeps the microphone positions a
+    // curve averages; version 2 escapes the source's name (a file name may hold a line break);
+    // version 1, as written first, has it as it was.
+    constexpr const char* firstLine = "KORVEN Sonavel kept curves 4";
+    constexpr const char* firstLineVersion3 = "KORVEN Sonavel kept curves 3";
     constexpr const char* firstLineVersion2 = "KORVEN Sonavel kept curves 2";
     constexpr const char* firstLineVersion1 = "KORVEN Sonavel kept curves 1";
 
@@ -38,6 +41,7 @@ namespace
         text += "notch " + std::to_string (curve.notch.frequencyHz) + " " + std::to_string (curve.notch.qSetting) + " "
                 + std::to_string (curve.notch.depthSetting) + "\n";
         text += "source " + EscapedText::escape (curve.source) + "\n";
+        text += "calibration " + EscapedText::escape (curve.calibration) + "\n";
         text += "positions " + std::to_string (curve.positions) + " " + std::to_string (curve.positionGains.size()) + "\n";
 
         for (const auto& gains : curve.positionGains)
@@ -155,7 +159,7 @@ namespace
     }
 
     // The lines after "curve ROLE".
-    std::optional<KeptCurve> readCurve (Lines& lines, bool escapedSource, bool withPositions)
+    std::optional<KeptCurve> readCurve (Lines& lines, int version)
     {
         KeptCurve curve;
         std::string_view value;
@@ -182,14 +186,25 @@ namespace
         if (! lines.keyed ("source", value))
             return std::nullopt;
 
-        const auto source = escapedSource ? EscapedText::unescape (value) : std::optional<std::string> (value);
+        const auto source = version >= 2 ? EscapedText::unescape (value) : std::optional<std::string> (value);
 
         if (! source)
             return std::nullopt;
 
         curve.source = *source;
+        curve.calibration = curve.source.empty() ? "none" : "";
 
-        if ((withPositions && ! readPositions (lines, curve)) || ! readNumbers (lines, "values", KeptCurve::numBins, curve.values))
+        if (version >= 4)
+        {
+            const auto calibration = lines.keyed ("calibration", value) ? EscapedText::unescape (value) : std::nullopt;
+
+            if (! calibration)
+                return std::nullopt;
+
+            curve.calibration = *calibration;
+        }
+
+        if ((version >= 3 && ! readPositions (lines, curve)) || ! readNumbers (lines, "values", KeptCurve::numBins, curve.values))
             return std::nullopt;
 
         if (! lines.next (value) || value != "end")
@@ -223,14 +238,13 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         return std::nullopt;
     }
 
-    if (! lines.next (line) || (line != firstLine && line != firstLineVersion2 && line != firstLineVersion1))
+    if (! lines.next (line) || (line != firstLine && line != firstLineVersion3 && line != firstLineVersion2 && line != firstLineVersion1))
     {
         problem = "it does not start with \"" + std::string (firstLine) + "\"";
         return std::nullopt;
     }
 
-    const bool escapedSource = line != firstLineVersion1;
-    const bool withPositions = line == firstLine;
+    const int version = line == firstLine ? 4 : line == firstLineVersion3 ? 3 : line == firstLineVersion2 ? 2 : 1;
     KeptState state;
 
     // Each curve is there or not, the current one first.
@@ -243,7 +257,7 @@ std::optional<KeptState> KeptState::parse (std::string_view text, std::string& p
         else if (line == "curve held" && ! state.held)
             slot = &state.held;
 
-        if (slot == nullptr || ! (*slot = readCurve (lines, escapedSource, withPositions)))
+        if (slot == nullptr || ! (*slot = readCurve (lines, version)))
         {
             problem = "line " + std::to_string (lines.number) + " is not what was written there";
             return std::nullopt;

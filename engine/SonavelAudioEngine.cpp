@@ -121,9 +121,14 @@ void SonavelAudioEngine::startTest (int32_t mode)
     lastMicrophone = devices.describe (Direction::input);
     lastOutput = devices.describe (Direction::output);
 
+    // Read again: a file that has gone since is said and dropped rather than taken on trust.
+    calibrations.update();
+    lastCalibration = calibrations.describe();
+    juce::Logger::writeToLog ("Microphone calibration: " + juce::String::fromUTF8 (lastCalibration.c_str()));
+
     if (replaceWorker (measurementThread, [&] {
             return std::make_unique<AudioTestingThread> (record, mode, devices.routeFor (Direction::input),
-                                                         devices.routeFor (Direction::output));
+                                                         devices.routeFor (Direction::output), calibrations.correction());
         }))
         juce::Logger::writeToLog ("Engine: tests started.");
 }

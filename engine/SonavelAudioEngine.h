@@ -3,6 +3,7 @@
 #include "AudioTestingThread.h"
 #include "LevelTestingThread.h"
 #include "MeasurementRecord.h"
+#include "MicrophoneCalibrations.h"
 #include "SoundDeviceSettings.h"
 
 #include <juce_events/juce_events.h>
@@ -48,6 +49,12 @@ public:
     // The microphone and the output the tests use, and the list to choose them from.
     SoundDeviceSettings& getDevices() { return devices; }
 
+    // The calibration file of the microphone in use, which every measurement takes out of its curve.
+    MicrophoneCalibrations& getCalibrations() { return calibrations; }
+
+    // The calibration the last measurement was started with, as its saved curve says it.
+    const std::string& getLastCalibration() const { return lastCalibration; }
+
     // The descriptions of the microphone and the output the last measurement was started with;
     // empty where they were not known.
     const juce::String& getLastMicrophone() const { return lastMicrophone; }
@@ -89,6 +96,8 @@ private:
     bool replaceWorker (std::unique_ptr<WorkerThread>& worker, MakeWorker makeWorker);
 
     SoundDeviceSettings devices;
+    MicrophoneCalibrations calibrations { devices };
+    std::string lastCalibration = "none";
     std::shared_ptr<InputLevelMeter> inputMeter = std::make_shared<InputLevelMeter>();
     juce::String lastMicrophone;
     juce::String lastOutput;

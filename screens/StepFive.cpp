@@ -20,11 +20,14 @@ StepFive::StepFive()
     microphoneChooser = std::make_unique<DeviceChooser> (devices, SoundDevice::Direction::input, "MICROPHONE");
     microphoneChooser->setTooltip ("Choose the microphone that measures the room...");
     addAndMakeVisible (*microphoneChooser);
+    calibrationChooser = std::make_unique<CalibrationChooser> (engine.getCalibrations(), CalibrationChooser::Caption::beside);
+    addAndMakeVisible (*calibrationChooser);
     levelMeter = std::make_unique<MicrophoneLevelMeter> (engine.getInputMeter());
     addAndMakeVisible (*levelMeter);
     notes = std::make_unique<MeasurementNotes>();
     addAndMakeVisible (*notes);
     devices.addChangeListener (this);
+    engine.getCalibrations().addChangeListener (this);
 
     noiseButton->setClickingTogglesState (true);
     setSize (screenWidth, screenHeight);
@@ -36,7 +39,10 @@ StepFive::~StepFive()
 {
     // At shutdown the engine, and the settings with it, may already be gone.
     if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+    {
         engine->getDevices().removeChangeListener (this);
+        engine->getCalibrations().removeChangeListener (this);
+    }
 }
 
 void StepFive::resized()
@@ -46,6 +52,7 @@ void StepFive::resized()
     levelProgress->setBounds (33, 287, 560, 208);
     outputChooser->setBounds (603, 456, 384, 26);
     microphoneChooser->setBounds (603, 492, 384, 26);
+    calibrationChooser->setBounds (603, 528, 384, 26);
     levelMeter->setBounds (109, 630, 480, 64);
     notes->setBounds (20, 700, 770, 34);
 }
@@ -71,14 +78,16 @@ void StepFive::changeListenerCallback (juce::ChangeBroadcaster*)
 
 void StepFive::showDeviceNotices()
 {
-    auto& devices = SonavelAudioEngine::getInstance()->getDevices();
+    auto& engine = *SonavelAudioEngine::getInstance();
+    auto& devices = engine.getDevices();
     levelMeter->setMicrophone (devices.describe (SoundDevice::Direction::input));
 
     if (toneFailure.isNotEmpty())
         notes->showNotice (toneFailure);
     else
         notes->showNotice ((devices.getNotice (SoundDevice::Direction::output) + " "
-                            + devices.getNotice (SoundDevice::Direction::input)).trim());
+                            + devices.getNotice (SoundDevice::Direction::input) + " "
+                            + engine.getCalibrations().getNotice()).trim());
 }
 
 void StepFive::clearLevelTestRunning()

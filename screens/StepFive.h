@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalibrationChooser.h"
 #include "DeviceChooser.h"
 #include "MeasurementNotes.h"
 #include "MicrophoneLevelMeter.h"
@@ -34,6 +35,7 @@ public:
     SpeakerMeasureProgress& getLevelProgress() const { return *levelProgress; }
     DeviceChooser& getOutputChooser() const { return *outputChooser; }
     DeviceChooser& getMicrophoneChooser() const { return *microphoneChooser; }
+    CalibrationChooser& getCalibrationChooser() const { return *calibrationChooser; }
     MicrophoneLevelMeter& getLevelMeter() const { return *levelMeter; }
     MeasurementNotes& getNotes() const { return *notes; }
 
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<SpeakerMeasureProgress> levelProgress;
     std::unique_ptr<DeviceChooser> outputChooser;
     std::unique_ptr<DeviceChooser> microphoneChooser;
+    std::unique_ptr<CalibrationChooser> calibrationChooser;
     std::unique_ptr<MicrophoneLevelMeter> levelMeter;
     std::unique_ptr<MeasurementNotes> notes;
 };

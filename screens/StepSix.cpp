@@ -92,6 +92,12 @@ StepSix::StepSix()
     addAndMakeVisible (*microphoneChooser);
     devices.addChangeListener (this);
 
+    // Under the microphone, with its caption above it.
+    auto& calibrations = SonavelAudioEngine::getInstance()->getCalibrations();
+    calibrationChooser = std::make_unique<CalibrationChooser> (calibrations, CalibrationChooser::Caption::above);
+    addAndMakeVisible (*calibrationChooser);
+    calibrations.addChangeListener (this);
+
     leftButton->setToggleState (true, juce::sendNotification);
 
     // Each strip runs under its speaker while the engine measures it.
@@ -107,12 +113,17 @@ StepSix::~StepSix()
 {
     // At shutdown the engine, and the settings with it, may already be gone.
     if (auto* engine = SonavelAudioEngine::getInstanceWithoutCreating())
+    {
         engine->getDevices().removeChangeListener (this);
+        engine->getCalibrations().removeChangeListener (this);
+    }
 }
 
 void StepSix::changeListenerCallback (juce::ChangeBroadcaster*)
 {
-    notes->showNotice (SonavelAudioEngine::getInstance()->getDevices().getNotice (SoundDevice::Direction::input));
+    auto& engine = *SonavelAudioEngine::getInstance();
+    notes->showNotice ((engine.getDevices().getNotice (SoundDevice::Direction::input) + " "
+                        + engine.getCalibrations().getNotice()).trim());
 }
 
 std::unique_ptr<juce::ImageButton> StepSix::makeSpeakerToggle (const juce::String& name, const juce::String& tooltip)
@@ -148,7 +159,8 @@ void StepSix::resized()
     notes->setBounds (132, 699, 656, 50);
     saveButton->setBounds (818, 314, 150, 34);
     openButton->setBounds (818, 388, 150, 34);
-    microphoneChooser->setBounds (71, 369, 126, 54);
+    microphoneChooser->setBounds (71, 343, 126, 54);
+    calibrationChooser->setBounds (71, 402, 126, 41);
     addPositionButton->setBounds (284, 308, 108, 46);
     positionsLabel->setBounds (623, 340, 96, 15);
 }
@@ -181,7 +193,7 @@ void StepSix::setControlsEnabled (bool enabled)
     for (auto* control : std::initializer_list<juce::Component*> { measureButton.get(), nextButton.get(), backButton.get(),
                                                                    holdButton.get(), leftButton.get(), rightButton.get(),
                                                                    bothButton.get(), saveButton.get(), openButton.get(),
-                                                                   microphoneChooser.get() })
+                                                                   microphoneChooser.get(), calibrationChooser.get() })
         control->setEnabled (enabled);
 
     // A position is added to a curve of the same speakers only.
@@ -228,7 +240,7 @@ void StepSix::endMeasurement()
 
     if (lastMeasurementValid && results != nullptr)
     {
-        session.measured (*results, engine->getGains(), measuringMode, std::time (nullptr), added);
+        session.measured (*results, engine->getGains(), measuringMode, std::time (nullptr), added, engine->getLastCalibration());
         showCurrentCurve (true);
         notes->showClipWarning (engine->wasLastCaptureClipped());
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalibrationChooser.h"
 #include "DeviceChooser.h"
 #include "CurveSession.h"
 #include "GraphView.h"
@@ -62,6 +63,7 @@ public:
     GraphView& getGraph() const { return *graphView; }
     MeasurementNotes& getNotes() const { return *notes; }
     DeviceChooser& getMicrophoneChooser() const { return *microphoneChooser; }
+    CalibrationChooser& getCalibrationChooser() const { return *calibrationChooser; }
     ProgressSlider& getLeftProgress() const { return *leftProgress; }
     ProgressSlider& getBothProgress() const { return *bothProgress; }
     ProgressSlider& getRightProgress() const { return *rightProgress; }
@@ -114,4 +116,5 @@ private:
     juce::String passingNotice;
     std::unique_ptr<juce::FileChooser> chooser;
     std::unique_ptr<DeviceChooser> microphoneChooser;
+    std::unique_ptr<CalibrationChooser> calibrationChooser;
 };

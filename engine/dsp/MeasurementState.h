@@ -4,6 +4,7 @@
 #include "CallbackContext.h"
 #include "InputLevelMeter.h"
 #include "MeasurementOutcome.h"
+#include "MicrophoneCorrection.h"
 #include "NoiseSource.h"
 #include "ResponseEstimator.h"
 #include "SpectrumArray.h"
@@ -112,6 +113,9 @@ public:
     ResponseEstimator estimator;
     SpectrumArray gains;     // the room's gain per bin, from the steady blocks
     SpectrumArray smoothed;  // the response
+
+    // The measurement microphone's own response, taken out of the gains before the analysis.
+    MicrophoneCorrection microphoneCorrection;
 
     // Where in the recording this run's noise began to arrive, -1 while unknown; and how long
     // after the output started, in milliseconds (the sound path's delay, to some tens of

@@ -596,7 +596,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (asksToExit (state))
         return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
 
-    if (! state.estimator.response (state.gains) || ! analyseGains (state.gains, state.smoothed))
+    if (! state.estimator.response (state.gains) || ! analyseGains (state.microphoneCorrection.removeFrom (state.gains), state.smoothed))
         return finish (state, statusFailed, MeasurementOutcome::silence, "the captured blocks gave no response (silence?)");
 
     if (result == nullptr)

@@ -115,6 +115,10 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
         { { "--measure", "left", "--save=--input" }, Task::measure, 0, "--input" },
         { { "--measure", "left", "--save", "-" }, Task::measure, 0, "-" },
         { { "left" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--cal", "7103946.txt" }, Task::measure, 0, "" },
+        { { "--measure=both", "--cal=none" }, Task::measure, 2, "" },
+        { { "--cal", "7103946.txt" }, Task::wrongUsage, -1, "" },
+        { { "--measure", "left", "--cal=" }, Task::wrongUsage, -1, "" },
     };
 
     for (const auto& c : cases)
@@ -134,6 +138,7 @@ TEST (CommandLine, TellsWhatWasAskedForAndWhatIsWrong)
     const auto devices = CommandLine::parse ({ "--measure", "both", "--input=USB mic", "--output", "room" });
     EXPECT_EQ (devices.input, "USB mic");
     EXPECT_EQ (devices.output, "room");
+    EXPECT_EQ (CommandLine::parse ({ "--measure", "left", "--cal", "mic cal.txt" }).calibration, "mic cal.txt");
 
     // Each kind of failure its own status, none of them success or the usage status.
     std::set<int> statuses;

@@ -102,8 +102,15 @@ TEST_F (StepSixInARoom, AMeasurementDrawsTheModeAndSuggestsTheNotchTheLogNamesTh
     VirtualRoom room;
     ASSERT_TRUE (room.isRunning());
     walkToStepSix();
+
+    // A flat microphone's calibration changes nothing but what the curve says of it.
+    const auto calibration = juce::File::createTempFile ("flat.txt");
+    ASSERT_TRUE (calibration.replaceWithText ("20 0\n500 0\n"));
+    ASSERT_TRUE (stepSix().getCalibrationChooser().loadFrom (calibration));
     measure();
     ASSERT_TRUE (stepSix().isLastMeasurementValid());
+    EXPECT_EQ (stepSix().getCurrentCurve()->calibration, "\"" + calibration.getFileName().toStdString() + "\"");
+    calibration.deleteFile();
 
     auto image = render (graph());
     const int peak = peakColumn (image, isBlue);

@@ -119,11 +119,18 @@ cli --measure left --save $'\xc0\x80 is no UTF-8'
 check "an argument that is not UTF-8 is refused with status 2 before JUCE reads it" \
     test $? -eq 2 -a -n "$(grep -x 'korven-sonavel: argument 4 is not valid UTF-8 text' "$err")"
 
-cli --measure left --save "$work/left.txt"
+cli --measure left --cal "$work/no-such-calibration.txt"
+status=$?
+check "--cal with a file that is not there is refused with status 2 before measuring (status $status)" \
+    eval 'test "$status" -eq 2 && grep -q "no-such-calibration.txt” is not there: no calibration was loaded." "$err" && ! grep -q MEASURING "$out"'
+
+# A flat microphone's calibration file as its maker ships one.
+printf '"Sens Factor =-1.378dB, SERNO: 7103946"\n20.000\t0.000\t0.0\n20000.000\t0.000\t0.0\n' >"$work/7103946.txt"
+cli --measure left --save "$work/left.txt" --cal "$work/7103946.txt"
 status=$?
 if [ "$status" -ne 0 ] && grep -q 'Measurement error' "$err"; then
     echo "note: the measurement failed ('$(grep 'Measurement error' "$err")'): measuring again"
-    cli --measure left --save "$work/left.txt"
+    cli --measure left --save "$work/left.txt" --cal "$work/7103946.txt"
     status=$?
 fi
 check "--measure left exits 0 in the virtual room, without a display (status $status)" test "$status" -eq 0
@@ -136,6 +143,10 @@ ascending_from_20_to_500() {
     grep -v '^\*' "$work/left.txt" | awk -F '\t' 'NF != 2 || $1 <= last || $1 < 20 || $1 > 500 { exit 1 } { last = $1; n++ } END { exit n < 150 }'
 }
 check "then tab-separated points from 20 Hz to 500 Hz, frequencies ascending" ascending_from_20_to_500
+calibrated='* Microphone calibration: "7103946.txt", serial 7103946, sensitivity -1.378 dB'
+check "the calibration given with --cal is printed and named in the file" \
+    eval 'grep -q -x -F "${calibrated#\* }" "$out" && grep -q -x -F "$calibrated" "$work/left.txt"'
+check "and not remembered" test ! -e "$home/.config/KORVEN Sonavel/KORVEN Sonavel calibrations.txt"
 check "the open window was not woken" eval '! log_has "Another copy was started"'
 check "and its log took none of the measurement's lines" eval '! log_has "Recommended notch:"'
 

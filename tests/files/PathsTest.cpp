@@ -1,4 +1,6 @@
 #include "AtomicFile.h"
+#include "CalibrationChoice.h"
+#include "CalibrationFile.h"
 #include "CurveText.h"
 #include "DeviceChoice.h"
 #include "KeptCurve.h"
@@ -62,6 +64,8 @@ TEST (Paths, WhatIsNotAFileIsRefusedAtOnceWhateverReadsIt)
         SCOPED_TRACE (path);
         EXPECT_TRUE (DeviceChoice::load (path).input.isSystemDefault());
         EXPECT_EQ (CurveText::readFile (path).refusal, CurveText::Refusal::unreadable);
+        EXPECT_EQ (CalibrationFile::readFile (path).refusal, CalibrationFile::Refusal::unreadable);
+        EXPECT_TRUE (CalibrationChoice::load (path).files.empty());
         std::string problem;
         EXPECT_FALSE (KeptState::load (path, problem));
         EXPECT_EQ (problem, "it is not a file of a sensible size");

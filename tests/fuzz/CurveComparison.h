@@ -7,8 +7,8 @@
 
 // What a curve written by CurveText::format and read back must keep: every bin from 20 Hz to
 // 500 Hz that has a value keeps it to the four decimals written (and a float's precision), a
-// bin without one stays without; the speakers and the notch exactly, the time when it can be
-// written.
+// bin without one stays without; the speakers, the notch and the calibration exactly, the time
+// when it can be written.
 inline void requireWrittenAndReadBack (const KeptCurve& curve)
 {
     const auto again = CurveText::parse (CurveText::format (curve));
@@ -31,6 +31,7 @@ inline void requireWrittenAndReadBack (const KeptCurve& curve)
     }
 
     require (again.curve->speakers == curve.speakers, "the speakers read back");
+    require (again.curve->calibration == curve.calibration, "the calibration it was measured with reads back");
     require (curve.notch.frequencyHz == 0 ? again.curve->notch.frequencyHz == 0 : again.curve->notch == curve.notch,
              "the notch reads back (none as none)");
     require (again.curve->measuredAt == (KeptCurve::formatTime (curve.measuredAt).empty() ? 0 : curve.measuredAt),

@@ -31,5 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     if (state->held)
         require (again->held->source == state->held->source, "the held curve's source reads back exactly");
 
+    for (const auto& [before, after] : { std::pair { &state->current, &again->current }, std::pair { &state->held, &again->held } })
+        if (*before)
+            require ((*after)->calibration == (*before)->calibration, "a curve's calibration reads back exactly");
+
     return 0;
 }

@@ -1,7 +1,7 @@
 // The writers on values the readers never produce: curves with any floats on their bins, any
-// time, any notch, a source's name and device names with any bytes. What the program writes it
-// reads back: the state and the device choice exactly, a curve file to its written precision,
-// and no name breaks a file's lines.
+// time, any notch, a source's name, a calibration's text and device names with any bytes. What
+// the program writes it reads back: the state and the device choice exactly, a curve file to its
+// written precision, and no name breaks a file's lines.
 #include "CurveComparison.h"
 #include "DeviceChoice.h"
 #include "KeptState.h"
@@ -115,6 +115,18 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     state.current = curveFrom (bytes);
     state.held = curveFrom (bytes);
 
+    DeviceChoice choice;
+    choice.input = { AudioRoute::Via::soundServer, bytes.text(), bytes.text() };
+    choice.output = { AudioRoute::Via::portAudio, bytes.text(), bytes.text() };
+
+    // A comment line loses the spaces at its ends; anything else in a calibration's text is kept.
+    for (auto* curve : { &*state.current, &*state.held })
+    {
+        const auto text = bytes.text();
+        const auto first = text.find_first_not_of (' ');
+        curve->calibration = first == std::string::npos ? std::string() : text.substr (first, text.find_last_not_of (' ') - first + 1);
+    }
+
     for (const auto& curve : { *state.current, *state.held })
     {
         const auto text = CurveText::format (curve);
@@ -138,14 +150,11 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     for (const auto& [before, after] : { std::pair { &*state.current, &*kept->current }, std::pair { &*state.held, &*kept->held } })
     {
         require (after->source == before->source && after->measuredAt == before->measuredAt && after->notch == before->notch
-                     && after->speakers == before->speakers,
+                     && after->speakers == before->speakers && after->calibration == before->calibration,
                  "a kept curve's details read back exactly");
         require (sameBits (after->values, before->values), "a kept curve's values read back bit for bit (any NaN as a NaN)");
     }
 
-    DeviceChoice choice;
-    choice.input = { AudioRoute::Via::soundServer, bytes.text(), bytes.text() };
-    choice.output = { AudioRoute::Via::portAudio, bytes.text(), bytes.text() };
     const auto again = DeviceChoice::parse (choice.serialise());
 
     for (const auto& [before, after] : { std::pair { &choice.input, &again.input }, std::pair { &choice.output, &again.output } })

@@ -103,7 +103,7 @@ std::vector<float> VirtualRoom::impulseResponse (int speaker) const
     return directory.empty() ? std::vector<float>() : readSamples (directory + (speaker == 0 ? "/impulse-left.f32" : "/impulse-right.f32"));
 }
 
-std::vector<float> VirtualRoom::trueGains (int speakers, bool withMicrophone) const
+std::vector<double> VirtualRoom::trueGains (int speakers, bool withMicrophone) const
 {
     const auto left = impulseResponse (0);
     const auto right = impulseResponse (1);
@@ -122,13 +122,13 @@ std::vector<float> VirtualRoom::trueGains (int speakers, bool withMicrophone) co
             magnitudes[k] *= own[k];
     }
 
-    return std::vector<float> (magnitudes.begin(), magnitudes.end());
+    return magnitudes;
 }
 
 std::vector<float> VirtualRoom::trueResponse (int speakers, bool withMicrophone) const
 {
     const auto gains = trueGains (speakers, withMicrophone);
-    return gains.empty() ? std::vector<float>() : TrueResponse::curve (std::vector<double> (gains.begin(), gains.end()));
+    return gains.empty() ? std::vector<float>() : TrueResponse::curve (gains);
 }
 
 bool VirtualRoom::change (const std::string& options)

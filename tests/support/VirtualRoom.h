@@ -33,7 +33,7 @@ public:
     std::vector<float> trueResponse (int speakers, bool withMicrophone = true) const;
 
     // The same before the analysis: the room's gain |H| at the analysis bins 0 .. 8191.
-    std::vector<float> trueGains (int speakers, bool withMicrophone = true) const;
+    std::vector<double> trueGains (int speakers, bool withMicrophone = true) const;
 
     // As `virtual-room change`, e.g. "--position 3" or "--notch 41,5,5": between measurements of a
     // ringing room, its microphone moved or a notch put on its speakers. False if that failed.
