@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InputLevelMeter.h"
+#include "MeasurementContract.h"
 #include "NoiseSource.h"
 
 #include <atomic>
@@ -15,7 +16,7 @@ struct CallbackContext
 
     float* captureBuffer = nullptr;
     int32_t captureCapacity = 0; // frames; the input beyond it is not kept
-    int32_t blockLength = 16384;
+    int32_t blockLength = MeasurementContract::blockLength;
     std::atomic<int32_t> framesCaptured { 0 };
 
     // Bit p is set when the audio system reported an input overflow or underflow while block p

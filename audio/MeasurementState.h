@@ -3,6 +3,7 @@
 #include "AudioRoute.h"
 #include "CallbackContext.h"
 #include "InputLevelMeter.h"
+#include "MeasurementContract.h"
 #include "MeasurementOutcome.h"
 #include "MicrophoneCorrection.h"
 #include "NoiseSource.h"
@@ -72,9 +73,9 @@ public:
     void setInputMeter (std::shared_ptr<InputLevelMeter> meter);
 
     int32_t channelSelector = 0;
-    int32_t sampleRate = 44100;
+    int32_t sampleRate = MeasurementContract::sampleRate;
     int32_t durationMs = 0;
-    int32_t blockLength = 16384;
+    int32_t blockLength = MeasurementContract::blockLength;
 private:
     // What the audio callbacks may touch; on the heap so that it can outlive a given-up run.
     struct CallbackSide

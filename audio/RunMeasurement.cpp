@@ -2,6 +2,7 @@
 
 #include "MeasurementCallback.h"
 #include "FlatNoise.h"
+#include "MeasurementContract.h"
 #include "NotchRecommendation.h"
 #include "SpectrumAnalysis.h"
 
@@ -13,8 +14,6 @@
 
 namespace
 {
-    constexpr int32_t measurementSampleRate = 44100;
-    constexpr int32_t analysisBlockLength = 16384;
     constexpr int32_t pollIntervalMs = 100;
 
     // Both streams run on small host buffers with a fifth of a second of latency. Through a sound
@@ -346,12 +345,12 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
                         int32_t& firstOutput, int32_t& secondOutput, int32_t& thirdOutput, float& floatOutput,
                         bool levelOnly)
 {
-    const auto noiseFrames = static_cast<int32_t> (static_cast<double> (measurementSampleRate) * durationMs / 1000.0);
+    const auto noiseFrames = static_cast<int32_t> (static_cast<double> (MeasurementContract::sampleRate) * durationMs / 1000.0);
 
     state.channelSelector = channelSelector;
-    state.sampleRate = measurementSampleRate;
+    state.sampleRate = MeasurementContract::sampleRate;
     state.durationMs = durationMs;
-    state.blockLength = analysisBlockLength;
+    state.blockLength = MeasurementContract::blockLength;
     state.noiseFrames = noiseFrames;
     state.capturesKept = std::max (noiseFrames / state.blockLength, 1);
     state.capturePass = 0;
@@ -403,8 +402,8 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         return finish (state, statusAudioError, inputFound, textOf (inputFound));
 
     // The recording holds the listening before the noise, the noise, and the margin after it.
-    const int32_t marginFrames = measurementSampleRate * captureMarginMs / 1000;
-    const int32_t listenFrames = measurementSampleRate * listenBeforeNoiseMs / 1000;
+    const int32_t marginFrames = MeasurementContract::sampleRate * captureMarginMs / 1000;
+    const int32_t listenFrames = MeasurementContract::sampleRate * listenBeforeNoiseMs / 1000;
     const int32_t captureBlocks = (listenFrames + noiseFrames + marginFrames) / state.blockLength + 2;
 
     if (! levelOnly && ! prepareCapture (state, captureBlocks))

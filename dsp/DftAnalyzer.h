@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MeasurementContract.h"
 #include "RealFft.h"
 #include "SpectrumArray.h"
 
@@ -27,5 +28,5 @@ private:
     std::unique_ptr<RealFft> fft;
     std::vector<std::complex<float>> bins;
     int32_t numPoints = 0;
-    int32_t sampleRate = 44100;
+    int32_t sampleRate = MeasurementContract::sampleRate;
 };

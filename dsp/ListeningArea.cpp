@@ -1,14 +1,10 @@
 #include "ListeningArea.h"
 
+#include "MeasurementContract.h"
 #include "SpectrumAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace
-{
-    constexpr double hzPerBin = 44100.0 / 16384.0;
-}
 
 bool ListeningArea::add (std::vector<float> gains)
 {
@@ -28,7 +24,7 @@ bool ListeningArea::responseOfGains (const std::vector<float>& gains, std::vecto
         return false;
 
     for (int32_t i = 0; i < binsPerPosition; ++i)
-        bins.point (i) = { gains[static_cast<size_t> (i)], 0.0f, static_cast<float> (i * hzPerBin) };
+        bins.point (i) = { gains[static_cast<size_t> (i)], 0.0f, static_cast<float> (i * MeasurementContract::binWidthHz) };
 
     if (! analyseGains (bins, smoothed))
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MeasurementContract.h"
+
 #include <cstdint>
 
 // One response curve with the EQ setting it belongs to. Values are dB / 20; all zero until the
@@ -7,7 +9,7 @@
 class MeasurementRecord final
 {
 public:
-    static constexpr int32_t numValues = 16384;
+    static constexpr int32_t numValues = MeasurementContract::blockLength;
 
     MeasurementRecord();
     ~MeasurementRecord();

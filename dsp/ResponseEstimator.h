@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MeasurementContract.h"
 #include "RealFft.h"
 #include "SpectrumArray.h"
 
@@ -93,7 +94,7 @@ private:
 
     std::unique_ptr<RealFft> fft;
     int32_t length = 0;
-    int32_t sampleRate = 44100;
+    int32_t sampleRate = MeasurementContract::sampleRate;
     int32_t firstBin = 0, endBin = 0;
     Spectrum playedBins;
     std::vector<float> playedPower;

@@ -1,24 +1,18 @@
 #include "ResponseVerdict.h"
 
+#include "MeasurementContract.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace
 {
-    constexpr double hzPerIndex = 44100.0 / 16384.0;
     constexpr int32_t firstIndex = 15;  // 40.4 Hz
     constexpr int32_t lastIndex = 104;  // 279.9 Hz
 
     // A bump worth naming stands this far over the band's median.
     constexpr double bumpDb = 3.0;
-
-    const char* const speakerNames[] = { "the left speaker", "the right speaker", "both speakers" };
-
-    const char* speakerName (int32_t speakers)
-    {
-        return speakers >= 0 && speakers <= 2 ? speakerNames[speakers] : "other speakers";
-    }
 
     std::string positionsName (int32_t positions)
     {
@@ -64,8 +58,8 @@ ResponseVerdict ResponseVerdict::of (const Curve& held, const Curve& current)
 
     if (held.speakers != current.speakers)
     {
-        verdict.sentence = std::string ("The held curve is of ") + speakerName (held.speakers) + ", this one of "
-                           + speakerName (current.speakers) + ": measure the same speakers to compare.";
+        verdict.sentence = std::string ("The held curve is of ") + MeasurementContract::phraseOf (held.speakers) + ", this one of "
+                           + MeasurementContract::phraseOf (current.speakers) + ": measure the same speakers to compare.";
         return verdict;
     }
 
@@ -110,7 +104,7 @@ ResponseVerdict ResponseVerdict::of (const Curve& held, const Curve& current)
 
     if (dbAt (held.values, peak) - median >= bumpDb)
     {
-        verdict.bumpHz = peak * hzPerIndex;
+        verdict.bumpHz = peak * MeasurementContract::binWidthHz;
         verdict.bumpLowerDb = dbAt (held.values, peak) - dbAt (current.values, peak);
         bump = format (verdict.bumpLowerDb >= 0.0 ? "the bump at %.0f Hz is %.1f dB lower; " : "the bump at %.0f Hz is %.1f dB higher; ",
                        verdict.bumpHz, std::abs (verdict.bumpLowerDb));

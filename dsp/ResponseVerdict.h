@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MeasurementContract.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,11 +25,11 @@ struct ResponseVerdict
     };
 
     // A curve in a measurement record's units (dB / 20, value i at i * 44100 / 16384 Hz), which
-    // speakers it is of (0 left, 1 right, 2 both) and how many microphone positions it averages.
+    // speakers it is of and how many microphone positions it averages.
     struct Curve
     {
         const std::vector<float>& values;
-        int32_t speakers = 0;
+        Speakers speakers = Speakers::left;
         int32_t positions = 1;
     };
 

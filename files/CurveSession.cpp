@@ -2,19 +2,16 @@
 
 #include "CurveText.h"
 #include "ListeningArea.h"
+#include "MeasurementContract.h"
 #include "NotchRecommendation.h"
 
 namespace
 {
-    constexpr float hzPerIndex = 44100.0f / 16384.0f;
+    constexpr auto binWidthHz = static_cast<float> (MeasurementContract::binWidthHz);
 
     ResponseVerdict::Curve asVerdictCurve (const KeptCurve& curve)
     {
-        const auto speakers = curve.speakers == KeptCurve::Speakers::left    ? 0
-                              : curve.speakers == KeptCurve::Speakers::right ? 1
-                              : curve.speakers == KeptCurve::Speakers::both  ? 2
-                                                                             : -1;
-        return { curve.values, speakers, curve.positions };
+        return { curve.values, curve.speakers, curve.positions };
     }
 
     ListeningArea areaOf (const KeptCurve& curve)
@@ -68,12 +65,12 @@ void CurveSession::measured (const MeasurementRecord& record, std::vector<float>
     current->positions = area.count();
     current->values = std::move (values);
     current->measuredAt = when;
-    current->notch = recommendNotch (current->values.data(), static_cast<int32_t> (current->values.size()), hzPerIndex);
+    current->notch = recommendNotch (current->values.data(), static_cast<int32_t> (current->values.size()), binWidthHz);
 }
 
 bool CurveSession::canAddPosition (int mode) const
 {
-    return current && current->source.empty() && current->speakers == KeptCurve::speakersForMode (mode)
+    return current && current->source.empty() && current->speakers == MeasurementContract::speakersForMode (mode)
            && ! current->positionGains.empty() && static_cast<int32_t> (current->positionGains.size()) == current->positions
            && current->positions < KeptCurve::maximumPositions;
 }
@@ -143,7 +140,7 @@ std::vector<CurveSession::Output> CurveSession::filesFor (const std::string& tex
             if (! area.responseOf (p, one.values))
                 continue;
 
-            one.notch = recommendNotch (one.values.data(), static_cast<int32_t> (one.values.size()), hzPerIndex);
+            one.notch = recommendNotch (one.values.data(), static_cast<int32_t> (one.values.size()), binWidthHz);
             outputs.push_back ({ positionPaths[static_cast<size_t> (p)], CurveText::format (one) });
         }
     }

@@ -75,7 +75,7 @@ namespace
     void readComment (std::string_view line, KeptCurve& curve)
     {
         if (startsWith (line, "* Speakers: "))
-            curve.speakers = KeptCurve::speakersNamed (std::string (trim (line.substr (12)))).value_or (KeptCurve::Speakers::unknown);
+            curve.speakers = MeasurementContract::speakersNamed (trim (line.substr (12))).value_or (Speakers::unknown);
         else if (startsWith (line, "* Measured: "))
             curve.measuredAt = KeptCurve::parseTime (std::string (trim (line.substr (12))));
         else if (startsWith (line, calibrationLine))
@@ -155,7 +155,7 @@ std::string CurveText::format (const KeptCurve& curve)
     const auto when = KeptCurve::formatTime (curve.measuredAt);
     std::string text = std::string ("* ") + program + "\n"
                      + "* Measured: " + (when.empty() ? std::string ("unknown") : when) + "\n"
-                     + "* Speakers: " + KeptCurve::nameOf (curve.speakers) + "\n"
+                     + "* Speakers: " + MeasurementContract::nameOf (curve.speakers) + "\n"
                      + smoothingLine + "\n"
                      + "* Recommended notch: " + describeNotch (curve.notch) + "\n";
 

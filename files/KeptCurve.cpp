@@ -49,43 +49,10 @@ KeptCurve KeptCurve::measured (const MeasurementRecord& record, int mode, std::t
     for (int32_t i = 0; i < record.getNumValues(); ++i)
         curve.values.push_back (record.valueAt (i));
 
-    curve.speakers = speakersForMode (mode);
+    curve.speakers = MeasurementContract::speakersForMode (mode);
     curve.measuredAt = when;
     curve.notch = { record.qSetting, record.frequencyHz, record.depthSetting };
     return curve;
-}
-
-KeptCurve::Speakers KeptCurve::speakersForMode (int mode)
-{
-    switch (mode)
-    {
-        case 0: return Speakers::left;
-        case 1: return Speakers::right;
-        case 2: return Speakers::both;
-        default: return Speakers::unknown;
-    }
-}
-
-const char* KeptCurve::nameOf (Speakers speakers)
-{
-    switch (speakers)
-    {
-        case Speakers::left: return "left";
-        case Speakers::right: return "right";
-        case Speakers::both: return "both";
-        case Speakers::unknown: break;
-    }
-
-    return "unknown";
-}
-
-std::optional<KeptCurve::Speakers> KeptCurve::speakersNamed (const std::string& name)
-{
-    for (auto speakers : { Speakers::unknown, Speakers::left, Speakers::right, Speakers::both })
-        if (name == nameOf (speakers))
-            return speakers;
-
-    return std::nullopt;
 }
 
 std::string KeptCurve::fileStem() const
@@ -93,7 +60,7 @@ std::string KeptCurve::fileStem() const
     std::string stem = "Sonavel";
 
     if (speakers != Speakers::unknown)
-        stem += std::string (" ") + nameOf (speakers);
+        stem += std::string (" ") + MeasurementContract::nameOf (speakers);
 
     // Colons are refused by some file systems and file managers: hours and minutes take a dash.
     auto when = formatTime (measuredAt != 0 ? measuredAt : std::time (nullptr)).substr (0, 16);

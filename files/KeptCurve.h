@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EqSettings.h"
+#include "MeasurementContract.h"
 #include "MeasurementRecord.h"
 
 #include <ctime>
@@ -15,29 +16,14 @@
 class KeptCurve final
 {
 public:
-    enum class Speakers
-    {
-        unknown,
-        left,
-        right,
-        both
-    };
-
-    static constexpr int numBins = 16384;
+    static constexpr int numBins = MeasurementContract::blockLength;
 
     // A listening area is a few positions around a seat: three to five at a desk, more on a sofa.
     static constexpr int32_t maximumPositions = 12;
-    static double binFrequency (int bin) { return bin * 44100.0 / numBins; }
+    static double binFrequency (int bin) { return bin * MeasurementContract::binWidthHz; }
 
     // A measurement's record, made with the engine's mode at the given time.
     static KeptCurve measured (const MeasurementRecord& record, int mode, std::time_t when);
-
-    // The engine's modes: 0 left, 1 right, 2 both.
-    static Speakers speakersForMode (int mode);
-
-    // "left", "right", "both" or "unknown"; nullopt for any other name.
-    static const char* nameOf (Speakers speakers);
-    static std::optional<Speakers> speakersNamed (const std::string& name);
 
     // "Sonavel left 2026-12-08 14-32": what and when, with no character a file system refuses.
     std::string fileStem() const;

@@ -36,7 +36,7 @@ namespace
     void writeCurve (std::string& text, const char* role, const KeptCurve& curve)
     {
         text += std::string ("curve ") + role + "\n";
-        text += std::string ("speakers ") + KeptCurve::nameOf (curve.speakers) + "\n";
+        text += std::string ("speakers ") + MeasurementContract::nameOf (curve.speakers) + "\n";
         text += "measured " + std::to_string (static_cast<long long> (curve.measuredAt)) + "\n";
         text += "notch " + std::to_string (curve.notch.frequencyHz) + " " + std::to_string (curve.notch.qSetting) + " "
                 + std::to_string (curve.notch.depthSetting) + "\n";
@@ -168,7 +168,7 @@ namespace
         if (! lines.keyed ("speakers", value))
             return std::nullopt;
 
-        const auto speakers = KeptCurve::speakersNamed (std::string (value));
+        const auto speakers = MeasurementContract::speakersNamed (value);
 
         if (! speakers)
             return std::nullopt;

@@ -1,4 +1,5 @@
 #include "MeasurementCallback.h"
+#include "MeasurementContract.h"
 #include "RunMeasurement.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ TEST (GivenUpAudio, KeepsWhatTheCallbacksTouchAliveAndLaterRunsFailWithoutPortAu
     EXPECT_TRUE (std::any_of (output.begin(), output.end(), [] (float s) { return s != 0.0f; })) << "the loop is still there to play";
 
     MeasurementState next;
-    std::vector<float> result (16384, 0.25f);
+    std::vector<float> result (MeasurementContract::blockLength, 0.25f);
     int32_t first = 7, second = 7, third = 7;
     float unused = 0.0f;
     EXPECT_EQ (runMeasurement (5000, next, 1, result.data(), first, second, third, unused, false), statusAudioError);

@@ -1,4 +1,5 @@
 #include "MeasurementCallback.h"
+#include "MeasurementContract.h"
 #include "RunMeasurement.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 
 namespace
 {
-    constexpr int32_t blockLength = 16384;
+    constexpr int32_t blockLength = MeasurementContract::blockLength;
     constexpr int32_t arrival = blockLength + 1200;
 
     // A state as runMeasurement sets it up, without PortAudio: the test feeds the capture callback

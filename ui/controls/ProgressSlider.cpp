@@ -1,5 +1,6 @@
 #include "ProgressSlider.h"
 
+#include "MeasurementContract.h"
 #include "SonavelAudioEngine.h"
 
 namespace
@@ -31,7 +32,7 @@ void ProgressSlider::addTriggerMessage (const juce::String& message)
 
 void ProgressSlider::actionListenerCallback (const juce::String& message)
 {
-    if (message == "finishMeasure")
+    if (message == MeasurementContract::finishMeasure)
     {
         stopTimer();
         setValue (getMinimum());

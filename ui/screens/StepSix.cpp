@@ -4,6 +4,7 @@
 #include "CurveText.h"
 #include "EQCalculatorPopup.h"
 #include "KeptState.h"
+#include "MeasurementContract.h"
 #include "QuotedName.h"
 #include "SonavelAudioEngine.h"
 
@@ -101,9 +102,9 @@ StepSix::StepSix()
     leftButton->setToggleState (true, juce::sendNotification);
 
     // Each strip runs under its speaker while the engine measures it.
-    leftProgress->addTriggerMessage ("MEASURING LEFT SPEAKER...");
-    rightProgress->addTriggerMessage ("MEASURING RIGHT SPEAKER...");
-    bothProgress->addTriggerMessage ("MEASURE BOTH SPEAKERS...");
+    leftProgress->addTriggerMessage (MeasurementContract::announcementOf (Speakers::left));
+    rightProgress->addTriggerMessage (MeasurementContract::announcementOf (Speakers::right));
+    bothProgress->addTriggerMessage (MeasurementContract::announcementOf (Speakers::both));
 
     graphView->setFrequencyScale ({ 20, 50, 100, 200, 500 }, 20.0f, 500.0f);
     setSize (screenWidth, screenHeight);

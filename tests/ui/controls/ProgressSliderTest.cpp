@@ -1,4 +1,5 @@
 #include "EngineMessages.h"
+#include "MeasurementContract.h"
 #include "ProgressSlider.h"
 
 #include <cstring>
@@ -55,7 +56,7 @@ TEST_F (ProgressSliderTest, ItsTriggerInAnyLetterCaseStartsItAndOnlyTheExactFini
     announce ("FINISHMEASURE");
     EXPECT_EQ (observe (slider), (Observed { true, true, 2.0 }));
 
-    announce ("finishMeasure");
+    announce (MeasurementContract::finishMeasure);
     EXPECT_EQ (observe (slider), idle);
 }
 

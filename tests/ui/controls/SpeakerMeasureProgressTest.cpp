@@ -1,4 +1,5 @@
 #include "EngineMessages.h"
+#include "MeasurementContract.h"
 #include "SpeakerMeasureProgress.h"
 
 namespace
@@ -122,12 +123,12 @@ TEST_F (SpeakerMeasureProgressTest, FinishEndsTheRunAndBringsTheTitleBackOnlyWhe
     EXPECT_TRUE (stripOf (panel).isVisible());
     EXPECT_EQ (stripOf (panel).getValue(), 1.0);
 
-    announce ("finishMeasure");
+    announce (MeasurementContract::finishMeasure);
     EXPECT_FALSE (stripOf (panel).isVisible());
     EXPECT_FALSE (panel.isTimerRunning());
     EXPECT_TRUE (samePixels (textArea (panel), titleShown));
 
-    announce ("finishMeasure");
+    announce (MeasurementContract::finishMeasure);
     EXPECT_FALSE (stripOf (panel).isVisible());
     EXPECT_TRUE (samePixels (textArea (panel), titleShown));
 }

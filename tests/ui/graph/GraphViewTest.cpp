@@ -1,5 +1,6 @@
 #include "DrawnTraces.h"
 #include "GraphView.h"
+#include "MeasurementContract.h"
 #include "MessagePump.h"
 #include "PictureCatalog.h"
 #include "SyntheticPointer.h"
@@ -24,7 +25,7 @@ namespace
     {
         juce::Array<float> axis;
         for (int i = 0; i < MeasurementRecord::numValues; ++i)
-            axis.add (static_cast<float> (i) * 44100.0f / static_cast<float> (MeasurementRecord::numValues));
+            axis.add (static_cast<float> (i * MeasurementContract::binWidthHz));
         return axis;
     }
 
