@@ -6,7 +6,7 @@
 #include "CurveText.h"
 #include "KeptCurve.h"
 #include "MeasurementContract.h"
-#include "MeasurementNotes.h"
+#include "MeasurementFailure.h"
 #include "QuotedName.h"
 #include "SonavelAudioEngine.h"
 #include "StepSix.h"
@@ -222,8 +222,9 @@ void ConsoleMeasurement::measured()
     if (results == nullptr)
     {
         const auto outcome = engine->getLastOutcome();
-        const auto why = MeasurementNotes::failureSentence (outcome, engine->getLastMicrophone(), engine->getLastOutput());
-        print (stderr, "\n" + (why.isNotEmpty() ? why : juce::String ("The measurement did not finish.")) + "\n");
+        const auto why = MeasurementFailure::sentence (outcome, engine->getLastMicrophone().toStdString(),
+                                                        engine->getLastOutput().toStdString());
+        print (stderr, "\n" + (! why.empty() ? juce::String::fromUTF8 (why.c_str()) : juce::String ("The measurement did not finish.")) + "\n");
 
         // The sentence names the window's choosers; here the choice is an option.
         if (outcome == MeasurementOutcome::silence || outcome == MeasurementOutcome::inputMissing

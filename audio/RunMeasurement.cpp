@@ -1,9 +1,11 @@
 #include "RunMeasurement.h"
 
-#include "MeasurementCallback.h"
+#include "CapturedBlock.h"
 #include "FlatNoise.h"
+#include "MeasurementCallback.h"
 #include "MeasurementContract.h"
 #include "NotchRecommendation.h"
+#include "RouteParameters.h"
 #include "SpectrumAnalysis.h"
 
 #include <algorithm>
@@ -16,13 +18,12 @@ namespace
 {
     constexpr int32_t pollIntervalMs = 100;
 
-    // Both streams run on small host buffers with a fifth of a second of latency. Through a sound
-    // server a buffer of a whole analysis block left its queue running dry and refilling in bursts;
-    // and PortAudio's full duplex over two devices that do not share a clock (the sound server's
-    // plugin gives two) keeps them in step by dropping input or padding output, which broke the
-    // noise's period, and under load failed polling the other device.
+    // Both streams run on small host buffers with a fifth of a second of latency (RouteParameters).
+    // Through a sound server a buffer of a whole analysis block left its queue running dry and
+    // refilling in bursts; and PortAudio's full duplex over two devices that do not share a clock
+    // (the sound server's plugin gives two) keeps them in step by dropping input or padding output,
+    // which broke the noise's period, and under load failed polling the other device.
     constexpr unsigned long hostFramesPerBuffer = 2048;
-    constexpr double streamLatencySeconds = 0.2;
 
     // The input records on after the noise has played, for as long as the sound path delays it,
     // up to this margin: a slower path cannot be measured.
@@ -83,80 +84,6 @@ namespace
     bool asksToExit (const MeasurementState& state)
     {
         return state.shouldExit && state.shouldExit();
-    }
-
-    // ALSA's argument syntax: the name in double quotes, with quotes and backslashes escaped.
-    std::string quotedForAlsa (const std::string& name)
-    {
-        std::string quoted = "\"";
-
-        for (const char c : name)
-        {
-            if (c == '"' || c == '\\')
-                quoted += '\\';
-
-            quoted += c;
-        }
-
-        return quoted + "\"";
-    }
-
-    PaDeviceIndex portAudioDeviceNamed (const std::string& name, bool input)
-    {
-        for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i)
-        {
-            const PaDeviceInfo* info = Pa_GetDeviceInfo (i);
-
-            if (info != nullptr && info->name != nullptr && name == info->name
-                && (input ? info->maxInputChannels >= 1 : info->maxOutputChannels >= 2))
-                return i;
-        }
-
-        return paNoDevice;
-    }
-
-    // The parameters of one direction's stream, by its route. Through a sound server the stream
-    // opens ALSA's pulse plugin with the server's device as its argument.
-    MeasurementOutcome fillParameters (const AudioRoute& route, bool input, PaStreamParameters& parameters,
-                                       std::string& deviceString, PaAlsaStreamInfo& routeInfo)
-    {
-        const int channels = input ? 1 : 2;
-
-        if (route.via == AudioRoute::Via::soundServer)
-        {
-            if (Pa_HostApiTypeIdToHostApiIndex (paALSA) < 0)
-                return MeasurementOutcome::noAudioDevice;
-
-            deviceString = "pulse:DEVICE=" + quotedForAlsa (route.device);
-            PaAlsa_InitializeStreamInfo (&routeInfo);
-            routeInfo.deviceString = deviceString.c_str();
-            parameters = { paUseHostApiSpecificDeviceSpecification, channels, paFloat32, streamLatencySeconds, &routeInfo };
-            return MeasurementOutcome::ok;
-        }
-
-        const PaDeviceIndex device = route.via == AudioRoute::Via::portAudio ? portAudioDeviceNamed (route.device, input)
-                                     : input                              ? Pa_GetDefaultInputDevice()
-                                                                          : Pa_GetDefaultOutputDevice();
-        const PaDeviceInfo* info = Pa_GetDeviceInfo (device);
-
-        if (info == nullptr)
-            return route.via == AudioRoute::Via::systemDefault ? MeasurementOutcome::noAudioDevice
-                   : input                                  ? MeasurementOutcome::inputMissing
-                                                            : MeasurementOutcome::outputMissing;
-
-        const double latency = input ? info->defaultLowInputLatency : info->defaultLowOutputLatency;
-        parameters = { device, channels, paFloat32, std::max (latency, streamLatencySeconds), nullptr };
-        return MeasurementOutcome::ok;
-    }
-
-    const char* textOf (MeasurementOutcome missing)
-    {
-        switch (missing)
-        {
-            case MeasurementOutcome::inputMissing: return "the chosen audio input is not connected";
-            case MeasurementOutcome::outputMissing: return "the chosen audio output is not connected";
-            default: return "no default audio input or output device";
-        }
     }
 
     // A microphone's own noise lies far above this; only a muted, unplugged or virtual input is
@@ -224,38 +151,12 @@ namespace
         return false;
     }
 
-    // A microphone's own noise never rests on exactly zero for long. A run of exact zeros amid the
-    // noise is silence the sound server filled in (a stream that ran dry): the block has a gap.
-    constexpr int32_t silentGapFrames = 64;
-
-    bool hasSilentGap (const float* block, int32_t length)
-    {
-        int32_t zeros = 0;
-        bool heard = false;
-        bool gap = false;
-
-        for (int32_t i = 0; i < length; ++i)
-        {
-            if (block[i] == 0.0f)
-            {
-                gap = gap || ++zeros >= silentGapFrames;
-            }
-            else
-            {
-                zeros = 0;
-                heard = true;
-            }
-        }
-
-        return gap && heard;
-    }
-
     void lookAtBlock (MeasurementState& state, int32_t pass, uint64_t glitchedBlocks)
     {
         const int32_t length = state.blockLength;
         const float* block = state.captureBuffer + static_cast<size_t> (pass) * static_cast<size_t> (length);
-        const bool silent = std::all_of (block, block + length, [] (float sample) { return sample == 0.0f; });
-        const bool flagged = silent || (pass < 64 && ((glitchedBlocks >> pass) & 1) != 0) || hasSilentGap (block, length);
+        const bool silent = CapturedBlock::isSilent (block, length);
+        const bool flagged = silent || CapturedBlock::wasGlitched (pass, glitchedBlocks) || CapturedBlock::hasSilentGap (block, length);
 
         state.heardAnything = state.heardAnything || ! silent;
         const auto look = state.estimator.look (block, flagged);
@@ -389,17 +290,17 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
 
     // The level test listens only for the meter, and plays on without it.
     const bool listens = ! levelOnly || state.callbackContext.meter != nullptr;
-    const auto outputFound = fillParameters (state.outputRoute, false, state.outputParameters,
+    const auto outputFound = RouteParameters::fill (state.outputRoute, false, state.outputParameters,
                                              state.outputDeviceString, state.outputRouteInfo);
-    const auto inputFound = listens ? fillParameters (state.inputRoute, true, state.inputParameters,
+    const auto inputFound = listens ? RouteParameters::fill (state.inputRoute, true, state.inputParameters,
                                                       state.inputDeviceString, state.inputRouteInfo)
                                     : MeasurementOutcome::ok;
 
     if (outputFound != MeasurementOutcome::ok)
-        return finish (state, statusAudioError, outputFound, textOf (outputFound));
+        return finish (state, statusAudioError, outputFound, RouteParameters::textOf (outputFound));
 
     if (inputFound != MeasurementOutcome::ok && ! levelOnly)
-        return finish (state, statusAudioError, inputFound, textOf (inputFound));
+        return finish (state, statusAudioError, inputFound, RouteParameters::textOf (inputFound));
 
     // The recording holds the listening before the noise, the noise, and the margin after it.
     const int32_t marginFrames = MeasurementContract::sampleRate * captureMarginMs / 1000;
@@ -440,7 +341,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     }
     else if (inputFound != MeasurementOutcome::ok)
     {
-        state.meterError = textOf (inputFound);
+        state.meterError = RouteParameters::textOf (inputFound);
     }
 
     state.noiseSource.prepare (channelSelector);

@@ -4,6 +4,7 @@
 #include "ListeningArea.h"
 #include "MeasurementContract.h"
 #include "NotchRecommendation.h"
+#include "QuotedText.h"
 
 namespace
 {
@@ -36,7 +37,7 @@ namespace
     std::string nameOf (const std::string& path)
     {
         const auto slash = path.rfind ('/');
-        return "\xe2\x80\x9c" + (slash == std::string::npos ? path : path.substr (slash + 1)) + "\xe2\x80\x9d";
+        return QuotedText::of (slash == std::string::npos ? path : path.substr (slash + 1));
     }
 }
 

@@ -1,6 +1,6 @@
 #include "MeasurementNotes.h"
 
-#include "QuotedName.h"
+#include "MeasurementFailure.h"
 
 #include <vector>
 
@@ -11,12 +11,6 @@ namespace
     const juce::Colour textColour (0xFF3A3A3A);
     constexpr float fontHeight = 13.0f;
     constexpr int lineHeight = 16;
-
-    // "the microphone" or "the microphone “name”".
-    juce::String named (const char* what, const juce::String& description)
-    {
-        return description.isEmpty() ? juce::String (what) : juce::String (what) + " " + QuotedName::of (description);
-    }
 
     // "Label: rest" with the label in gold, the rest in grey; a plain line all in grey; laid out
     // to the width given, wrapping where it must.
@@ -80,68 +74,12 @@ void MeasurementNotes::clear()
 juce::String MeasurementNotes::failureSentence (MeasurementOutcome outcome, const juce::String& microphone,
                                                 const juce::String& output)
 {
-    switch (outcome)
-    {
-        case MeasurementOutcome::noAudioDevice:
-            return "No sound device or sound server was found: connect the audio interface, choose it as OUTPUT "
-                   "in step 5 and as MICROPHONE in step 6, and measure again.";
-        case MeasurementOutcome::inputMissing:
-            return "The microphone " + QuotedName::of (microphone) + " is not connected: connect it or choose another "
-                   "under MICROPHONE, then measure again.";
-        case MeasurementOutcome::outputMissing:
-            return "The output " + QuotedName::of (output) + " is not connected: connect it or choose another under "
-                   "OUTPUT in step 5, then measure again.";
-        case MeasurementOutcome::devicesBusy:
-            return "Another program holds the sound devices: close it and measure again.";
-        case MeasurementOutcome::audioGivenUp:
-            return "The sound server stopped answering: restart KORVEN Sonavel to measure again.";
-        case MeasurementOutcome::streamStopped:
-            return "The audio stream stopped before the measurement was complete: measure again.";
-        case MeasurementOutcome::silence:
-            return "The " + named ("microphone", microphone) + " recorded silence: choose another under MICROPHONE, "
-                   "or check its cable, its phantom power and its gain, then measure again.";
-        case MeasurementOutcome::unsteady:
-            return "The microphone never heard the test noise steadily: check that the speakers play and the room "
-                   "is quiet, then measure again.";
-        case MeasurementOutcome::pathTooSlow:
-            return "The test noise took more than three seconds to reach the microphone: connect the speakers by "
-                   "cable rather than wirelessly, then measure again.";
-        case MeasurementOutcome::overran:
-            return "The sound system did not play or record the test noise in time: check the output and the "
-                   "microphone in step 5, then measure again.";
-        case MeasurementOutcome::outOfMemory:
-            return "There was not enough memory to measure: close other programs and measure again.";
-        case MeasurementOutcome::none:
-        case MeasurementOutcome::ok:
-        case MeasurementOutcome::stopped:
-            break;
-    }
-
-    return {};
+    return juce::String::fromUTF8 (MeasurementFailure::sentence (outcome, microphone.toStdString(), output.toStdString()).c_str());
 }
 
 juce::String MeasurementNotes::toneFailureSentence (MeasurementOutcome outcome, const juce::String& output)
 {
-    switch (outcome)
-    {
-        case MeasurementOutcome::noAudioDevice:
-            return "No sound device or sound server was found: connect the audio interface, choose it under OUTPUT, "
-                   "and press TEST TONE again.";
-        case MeasurementOutcome::outputMissing:
-            return "The output " + QuotedName::of (output) + " is not connected: connect it or choose another under OUTPUT, "
-                   "then press TEST TONE again.";
-        case MeasurementOutcome::audioGivenUp:
-            return failureSentence (outcome);
-        case MeasurementOutcome::overran:
-            return "The sound system did not play the test tone in time: check the output under OUTPUT, then press "
-                   "TEST TONE again.";
-        case MeasurementOutcome::none:
-        case MeasurementOutcome::ok:
-        case MeasurementOutcome::stopped:
-            return {};
-        default:
-            return "The test tone stopped: press TEST TONE again.";
-    }
+    return juce::String::fromUTF8 (MeasurementFailure::toneSentence (outcome, output.toStdString()).c_str());
 }
 
 void MeasurementNotes::paint (juce::Graphics& g)

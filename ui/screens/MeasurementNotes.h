@@ -30,13 +30,10 @@ public:
     const juce::String& getNoticeText() const { return notice; }
     const juce::String& getVerdictText() const { return verdict; }
 
-    // One sentence that names why a measurement failed and what to do; empty for an outcome that
-    // needs none (success, or a stop because the program is closing). The descriptions of the
-    // microphone and the output it used name them, where known.
+    // MeasurementFailure's sentences, for the footer.
     static juce::String failureSentence (MeasurementOutcome outcome, const juce::String& microphone = {},
                                          const juce::String& output = {});
 
-    // The same for a pass of the test tone, which only plays.
     static juce::String toneFailureSentence (MeasurementOutcome outcome, const juce::String& output = {});
 
     void paint (juce::Graphics& g) override;
