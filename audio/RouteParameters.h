@@ -15,8 +15,8 @@ class RouteParameters final
 public:
     // Fills parameters (and, through a sound server, deviceString and routeInfo, which they point
     // to); ok, or why the route's device cannot be opened.
-    static MeasurementOutcome fill (const AudioRoute& route, bool input, PaStreamParameters& parameters,
-                                    std::string& deviceString, PaAlsaStreamInfo& routeInfo);
+    static MeasurementOutcome fill (const AudioRoute& route, bool input, PaStreamParameters& parameters, std::string& deviceString,
+                                    PaAlsaStreamInfo& routeInfo);
 
     // The error text for an outcome fill returned other than ok.
     static const char* textOf (MeasurementOutcome missing);

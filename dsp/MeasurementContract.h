@@ -19,8 +19,10 @@ enum class Speakers
 struct MeasurementContract final
 {
     static constexpr int32_t sampleRate = 44100;
-    static constexpr int32_t blockLength = 16384;  // samples per analysed block; values in a curve
-    static constexpr double binWidthHz = static_cast<double> (sampleRate) / blockLength;  // value i at i * binWidthHz
+
+    // Samples in an analysed block, and values in a curve; value i of a curve lies at i * binWidthHz.
+    static constexpr int32_t blockLength = 16384;
+    static constexpr double binWidthHz = static_cast<double> (sampleRate) / blockLength;
 
     // The engine's last message of a run, the level test's included.
     static constexpr const char* finishMeasure = "finishMeasure";

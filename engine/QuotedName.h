@@ -8,8 +8,5 @@
 class QuotedName final
 {
 public:
-    static juce::String of (const juce::String& name)
-    {
-        return juce::String::fromUTF8 (QuotedText::of (name.toStdString()).c_str());
-    }
+    static juce::String of (const juce::String& name) { return juce::String::fromUTF8 (QuotedText::of (name.toStdString()).c_str()); }
 };
