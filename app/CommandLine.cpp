@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "KeptCurve.h"
+#include "MeasurementContract.h"
 
 namespace
 {
@@ -22,7 +23,7 @@ namespace
           } },
         { "--measure", true, [] (CommandLine& line, const juce::String& value)
           {
-              line.mode = juce::StringArray { "left", "right", "both" }.indexOf (value);
+              line.mode = MeasurementContract::modeOf (MeasurementContract::speakersNamed (value.toStdString()).value_or (Speakers::unknown));
 
               if (line.mode < 0)
                   return "--measure takes left, right or both, not '" + value + "'";

@@ -5,7 +5,8 @@
 #include "DeviceListText.h"
 #include "CurveText.h"
 #include "KeptCurve.h"
-#include "MeasurementNotes.h"
+#include "MeasurementContract.h"
+#include "MeasurementFailure.h"
 #include "QuotedName.h"
 #include "SonavelAudioEngine.h"
 #include "StepSix.h"
@@ -170,8 +171,8 @@ void ConsoleMeasurement::start()
                                      : QuotedName::of (description);
     };
 
-    static const char* const speakers[] = { "the left speaker", "the right speaker", "both speakers" };
-    print (stdout, juce::String (CurveText::program) + ": measuring " + speakers[juce::jlimit (0, 2, mode)]
+    const auto speakers = MeasurementContract::speakersForMode (juce::jlimit (0, 2, mode));
+    print (stdout, juce::String (CurveText::program) + ": measuring " + MeasurementContract::phraseOf (speakers)
                        + (positions > 1 ? " at " + juce::String (positions) + " microphone positions" : juce::String()) + " through "
                        + named (SoundDevice::Direction::output, "the default output") + " with "
                        + named (SoundDevice::Direction::input, "the default microphone") + " (5 s of test noise"
@@ -186,16 +187,16 @@ void ConsoleMeasurement::logMessage (const juce::String& message)
 {
     // From the measuring thread too; each line is one write. The recommendation is the average's,
     // said once at the end.
-    if (message.startsWith ("Input clipped: ") || message.startsWith ("Sound path delay: ")
-        || message.startsWith ("Microphone calibration: "))
+    if (message.startsWith (MeasurementContract::inputClippedLine) || message.startsWith (MeasurementContract::pathDelayLine)
+        || message.startsWith (MeasurementContract::calibrationLine))
         print (stdout, "\n" + message + "\n");
-    else if (message.startsWith ("Measurement error: "))
+    else if (message.startsWith (MeasurementContract::errorLine))
         print (stderr, "\n" + message + "\n");
 }
 
 void ConsoleMeasurement::actionListenerCallback (const juce::String& message)
 {
-    if (message == "finishMeasure")
+    if (message == MeasurementContract::finishMeasure)
         measured();
     else
         print (stdout, message + "\n");
@@ -221,8 +222,9 @@ void ConsoleMeasurement::measured()
     if (results == nullptr)
     {
         const auto outcome = engine->getLastOutcome();
-        const auto why = MeasurementNotes::failureSentence (outcome, engine->getLastMicrophone(), engine->getLastOutput());
-        print (stderr, "\n" + (why.isNotEmpty() ? why : juce::String ("The measurement did not finish.")) + "\n");
+        const auto why = MeasurementFailure::sentence (outcome, engine->getLastMicrophone().toStdString(),
+                                                        engine->getLastOutput().toStdString());
+        print (stderr, "\n" + (! why.empty() ? juce::String::fromUTF8 (why.c_str()) : juce::String ("The measurement did not finish.")) + "\n");
 
         // The sentence names the window's choosers; here the choice is an option.
         if (outcome == MeasurementOutcome::silence || outcome == MeasurementOutcome::inputMissing

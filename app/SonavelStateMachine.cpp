@@ -1,5 +1,6 @@
 #include "SonavelStateMachine.h"
 
+#include "MeasurementContract.h"
 #include "RoomSetupScreen.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelRoomAnalysisScreen.h"
@@ -146,7 +147,7 @@ void SonavelStateMachine::startMeasurement()
 void SonavelStateMachine::actionListenerCallback (const juce::String& message)
 {
     // The engine forwards its progress messages too; only the end of a test matters here.
-    if (message != "finishMeasure")
+    if (message != MeasurementContract::finishMeasure)
         return;
 
     auto* engine = SonavelAudioEngine::getInstanceWithoutCreating();

@@ -19,6 +19,7 @@
 // room. As the program does, it takes PULSE_LATENCY_MSEC out of its environment first.
 #include "LatencyOverride.h"
 #include "ListeningArea.h"
+#include "MeasurementContract.h"
 #include "NotchRecommendation.h"
 #include "ResponseVerdict.h"
 #include "SonavelAudioEngine.h"
@@ -37,7 +38,7 @@
 
 namespace
 {
-    constexpr float hzPerIndex = 44100.0f / 16384.0f;
+    constexpr float hzPerIndex = static_cast<float> (MeasurementContract::binWidthHz);
     constexpr int firstBin = 15;  // 40.4 Hz
     constexpr int lastBin = 104;  // 279.9 Hz
 
@@ -69,7 +70,7 @@ namespace
     class FinishListener final : public juce::ActionListener
     {
     public:
-        void actionListenerCallback (const juce::String& message) override { finished = finished || message == "finishMeasure"; }
+        void actionListenerCallback (const juce::String& message) override { finished = finished || message == MeasurementContract::finishMeasure; }
         bool finished = false;
     };
 
@@ -339,8 +340,8 @@ namespace
 
         const auto before = averageOf (measured[0]), after = averageOf (measured[1]);
         const auto truthBefore = averageOf (truth[0]), truthAfter = averageOf (truth[1]);
-        const auto judged = ResponseVerdict::of ({ before, 0, positions }, { after, 0, positions });
-        const auto known = ResponseVerdict::of ({ truthBefore, 0, positions }, { truthAfter, 0, positions });
+        const auto judged = ResponseVerdict::of ({ before, Speakers::left, positions }, { after, Speakers::left, positions });
+        const auto known = ResponseVerdict::of ({ truthBefore, Speakers::left, positions }, { truthAfter, Speakers::left, positions });
         std::fprintf (figures, "  with the notch %s on the speakers, measured again: \"%s\"\n", notch.c_str(), judged.sentence.c_str());
         std::fprintf (figures, "  the truth says: \"%s\"; the bump's change %.2f dB off the truth's, the distance from flat %.2f and %.2f dB off\n",
                       known.sentence.c_str(), std::abs (judged.bumpLowerDb - known.bumpLowerDb),
@@ -361,7 +362,7 @@ namespace
 
             if (previous.ok && next.ok)
             {
-                const auto verdict = ResponseVerdict::of ({ previous.values, 0, 1 }, { next.values, 0, 1 });
+                const auto verdict = ResponseVerdict::of ({ previous.values, Speakers::left, 1 }, { next.values, Speakers::left, 1 });
                 ++judged;
                 unchanged += verdict.kind == ResponseVerdict::Kind::unchanged ? 1 : 0;
                 largest = std::max (largest, verdict.distanceDb);

@@ -3,6 +3,7 @@
 // Prints; asserts nothing.
 
 #include "DftAnalyzer.h"
+#include "MeasurementContract.h"
 #include "ReferenceTransform.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@
 
 namespace
 {
-    constexpr int32_t blockSize = 16384;
+    constexpr int32_t blockSize = MeasurementContract::blockLength;
 
     template <typename Work>
     double secondsFor (Work&& work)
@@ -37,7 +38,7 @@ int main()
     DftAnalyzer dft;
     SpectrumArray raw;
 
-    if (! dft.setup (blockSize, 44100) || ! raw.allocate (blockSize))
+    if (! dft.setup (blockSize, MeasurementContract::sampleRate) || ! raw.allocate (blockSize))
         return 1;
 
     std::vector<std::complex<long double>> expected;

@@ -18,7 +18,7 @@ AudioTestingThread::AudioTestingThread (MeasurementRecord& recordToFill, int32_t
                                         MicrophoneCorrection correction)
     : juce::Thread ("TestingThread"),
       status (statusFailed),
-      mode (measurementMode),
+      speakers (MeasurementContract::speakersForMode (measurementMode)),
       record (&recordToFill),
       inputRoute (std::move (input)),
       outputRoute (std::move (output)),
@@ -33,28 +33,6 @@ AudioTestingThread::~AudioTestingThread()
         stopThread (waitUntilEnded);
 
     juce::Logger::writeToLog ("AudioTestingThread destroyed...");
-}
-
-int32_t AudioTestingThread::channelSelectorForMode (int32_t measurementMode)
-{
-    switch (measurementMode)
-    {
-        case 0: return 1;
-        case 1: return 2;
-        case 2: return 3;
-        default: return 0;
-    }
-}
-
-juce::String AudioTestingThread::announcementForMode (int32_t measurementMode)
-{
-    switch (measurementMode)
-    {
-        case 0: return "MEASURING LEFT SPEAKER...";
-        case 1: return "MEASURING RIGHT SPEAKER...";
-        case 2: return "MEASURE BOTH SPEAKERS...";
-        default: return {};
-    }
 }
 
 void AudioTestingThread::run()
@@ -81,7 +59,7 @@ void AudioTestingThread::run()
 
     juce::Logger::writeToLog ("Beginning measurement.");
 
-    const auto announcement = announcementForMode (mode);
+    const juce::String announcement (MeasurementContract::announcementOf (speakers));
 
     if (announcement.isNotEmpty())
         sendActionMessage (announcement);
@@ -117,13 +95,13 @@ void AudioTestingThread::run()
                 state.inputRoute = inputRoute;
                 state.outputRoute = outputRoute;
                 state.microphoneCorrection = microphoneCorrection;
-                status = runMeasurement (measurementDurationMs, state, channelSelectorForMode (mode), workBuffer,
+                status = runMeasurement (measurementDurationMs, state, MeasurementContract::channelSelectorOf (speakers), workBuffer,
                                          frequencyHz, qSetting, depthSetting, unusedOutput, false);
                 errorText = state.errorText;
                 outcome = state.outcome;
 
                 if (state.pathDelayMs >= 0.0)
-                    juce::Logger::writeToLog ("Sound path delay: " + juce::String (juce::roundToInt (state.pathDelayMs)) + " ms");
+                    juce::Logger::writeToLog (MeasurementContract::pathDelayLine + juce::String (juce::roundToInt (state.pathDelayMs)) + " ms");
 
                 if (state.glitchedBuffersSkipped > 0)
                     juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
@@ -169,7 +147,7 @@ void AudioTestingThread::run()
     juce::Logger::writeToLog ("measurement completed.");
 
     if (status != statusOk && errorText != nullptr)
-        juce::Logger::writeToLog (juce::String ("Measurement error: ") + errorText);
+        juce::Logger::writeToLog (juce::String (MeasurementContract::errorLine) + errorText);
 
     if (threadShouldExit())
     {
@@ -189,7 +167,8 @@ void AudioTestingThread::run()
         juce::Logger::writeToLog ("Recommended notch: " + juce::String (CurveText::describeNotch ({ qSetting, frequencyHz, depthSetting })));
 
         if (captureClipped)
-            juce::Logger::writeToLog ("Input clipped: the microphone reached full scale; turn its gain down and measure again.");
+            juce::Logger::writeToLog (juce::String (MeasurementContract::inputClippedLine)
+                                      + "the microphone reached full scale; turn its gain down and measure again.");
     }
 
     juce::Logger::writeToLog ("Freeing buffers.");
@@ -197,5 +176,5 @@ void AudioTestingThread::run()
 
     juce::Logger::writeToLog ("Finishing test.");
     finishedRun = true;
-    sendActionMessage ("finishMeasure");
+    sendActionMessage (MeasurementContract::finishMeasure);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioRoute.h"
+#include "MeasurementContract.h"
 #include "MeasurementOutcome.h"
 #include "MeasurementRecord.h"
 #include "MicrophoneCorrection.h"
@@ -41,15 +42,10 @@ public:
     // True once run has sent "finishMeasure", i.e. the thread is about to end by itself.
     bool hasFinishedRun() const { return finishedRun.load(); }
 
-    static int32_t channelSelectorForMode (int32_t mode);
-
-    // The announcement of a mode; empty for a mode that is not announced.
-    static juce::String announcementForMode (int32_t mode);
-
 private:
     juce::CriticalSection recordLock;
     std::atomic<int32_t> status;
-    int32_t mode;
+    Speakers speakers;
     MeasurementRecord* record;
     AudioRoute inputRoute;
     AudioRoute outputRoute;

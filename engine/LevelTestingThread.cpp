@@ -1,5 +1,6 @@
 #include "LevelTestingThread.h"
 
+#include "MeasurementContract.h"
 #include "MeasurementRecord.h"
 #include "RunMeasurement.h"
 #include "SoundDeviceList.h"
@@ -43,7 +44,7 @@ void LevelTestingThread::run()
         state.inputRoute = inputRoute;
         state.outputRoute = outputRoute;
         juce::Logger::writeToLog ("Constructed leveltest, about to blast pink noise.");
-        sendActionMessage ("MEASURING OUTPUT LEVEL...");
+        sendActionMessage (MeasurementContract::measuringLevel);
 
         const auto connected = SoundDeviceList::checkConnected (inputRoute, outputRoute, SoundDeviceSettings::serverTimeoutMs);
 
@@ -84,5 +85,5 @@ void LevelTestingThread::run()
     }
 
     finishedRun = true;
-    sendActionMessage ("finishMeasure");
+    sendActionMessage (MeasurementContract::finishMeasure);
 }

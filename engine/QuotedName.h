@@ -1,13 +1,12 @@
 #pragma once
 
+#include "QuotedText.h"
+
 #include <juce_core/juce_core.h>
 
-// How the program's sentences name a device or a file: in typographic quotes, “like this”.
+// QuotedText for the program's juce::String sentences.
 class QuotedName final
 {
 public:
-    static juce::String of (const juce::String& name)
-    {
-        return juce::String::fromUTF8 ("\xe2\x80\x9c") + name + juce::String::fromUTF8 ("\xe2\x80\x9d");
-    }
+    static juce::String of (const juce::String& name) { return juce::String::fromUTF8 (QuotedText::of (name.toStdString()).c_str()); }
 };

@@ -1,5 +1,6 @@
 #include "SonavelAudioEngine.h"
 
+#include "MeasurementContract.h"
 #include "MeasurementState.h"
 #include "MeasurementStatus.h"
 #include "PeakingCurve.h"
@@ -9,8 +10,6 @@
 
 namespace
 {
-    const juce::String finishMessage ("finishMeasure");
-
     // Workers leave within one poll of being asked, so waiting for them never needs to end
     // in a forced stop (which can take the whole process down).
     constexpr int waitUntilEnded = -1;
@@ -124,7 +123,7 @@ void SonavelAudioEngine::startTest (int32_t mode)
     // Read again: a file that has gone since is said and dropped rather than taken on trust.
     calibrations.update();
     lastCalibration = calibrations.describe();
-    juce::Logger::writeToLog ("Microphone calibration: " + juce::String::fromUTF8 (lastCalibration.c_str()));
+    juce::Logger::writeToLog (MeasurementContract::calibrationLine + juce::String::fromUTF8 (lastCalibration.c_str()));
 
     if (replaceWorker (measurementThread, [&] {
             return std::make_unique<AudioTestingThread> (record, mode, devices.routeFor (Direction::input),
@@ -151,7 +150,7 @@ void SonavelAudioEngine::reportStartFailure()
 {
     juce::Logger::writeToLog ("Engine: could not start a test thread.");
     lastStartFailed = true;
-    sendActionMessage (finishMessage);
+    sendActionMessage (MeasurementContract::finishMeasure);
 }
 
 bool SonavelAudioEngine::isTestRunning() const
@@ -209,7 +208,7 @@ const juce::Array<float>& SonavelAudioEngine::getFrequencyAxis()
         frequencyAxis.ensureStorageAllocated (MeasurementRecord::numValues);
 
         for (int i = 0; i < MeasurementRecord::numValues; ++i)
-            frequencyAxis.add (static_cast<float> (i * 44100.0 * (1.0 / 16384.0)));
+            frequencyAxis.add (static_cast<float> (i * MeasurementContract::binWidthHz));
     }
 
     return frequencyAxis;
@@ -240,7 +239,7 @@ void SonavelAudioEngine::actionListenerCallback (const juce::String& message)
 {
     // Only a measurement that has ended is stopped here: the level test's "finishMeasure" must not
     // cut short a measurement that is still running.
-    if (message == finishMessage && measurementThread != nullptr
+    if (message == MeasurementContract::finishMeasure && measurementThread != nullptr
         && (measurementThread->hasFinishedRun() || ! measurementThread->isThreadRunning()))
     {
         juce::Logger::writeToLog ("Engine: stopping test thread.");

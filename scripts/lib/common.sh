@@ -37,7 +37,7 @@ start_private_display() {
 
 # Starts an X display of the suite's own, whatever DISPLAY says: tests move the pointer, type and
 # take screenshots, which must never happen on the person's own display. Stops it on exit. The
-# tests' launcher (tests/own_display.sh) finds it through SONAVEL_TEST_DISPLAY.
+# tests' launcher (testing/own_display.sh) finds it through SONAVEL_TEST_DISPLAY.
 ensure_display() {
     start_private_display || return 1
     export SONAVEL_TEST_DISPLAY=$DISPLAY

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MeasurementContract.h"
+
 #include <vector>
 
 // The response a measurement of a room should give, from the room's impulse responses. The test
@@ -7,8 +9,8 @@
 // impulse response's DTFT there: the response folded modulo analysisLength, transformed.
 namespace TrueResponse
 {
-    constexpr int analysisLength = 16384;
-    constexpr int sampleRate = 44100;
+    constexpr int analysisLength = MeasurementContract::blockLength;
+    constexpr int sampleRate = MeasurementContract::sampleRate;
 
     // |H| at bins 0..analysisLength/2 - 1 of an impulse response (any length).
     std::vector<double> binMagnitudes (const std::vector<float>& impulse);

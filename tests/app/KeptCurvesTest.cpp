@@ -27,7 +27,7 @@ namespace
             curve.values[static_cast<size_t> (i)] = static_cast<float> (db * std::exp (-octaves * octaves / 0.05) / 20.0);
         }
 
-        curve.speakers = KeptCurve::Speakers::left;
+        curve.speakers = Speakers::left;
         curve.measuredAt = KeptCurve::parseTime ("2026-12-08 14:32:05");
         return curve;
     }

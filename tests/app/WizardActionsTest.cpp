@@ -1,6 +1,7 @@
 #include "ActionRecorder.h"
 #include "ComponentSearch.h"
 #include "LatencyOverride.h"
+#include "MeasurementContract.h"
 #include "MeasurementState.h"
 #include "MessagePump.h"
 #include "ScopedVariable.h"
@@ -88,7 +89,7 @@ TEST_F (WizardActionsInARoom, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNext
     EXPECT_FALSE (button ("Next").isEnabled());
     EXPECT_FALSE (button ("Back").isEnabled());
 
-    ASSERT_TRUE (waitForMessages ("finishMeasure", 2)) << "one pass follows the other";
+    ASSERT_TRUE (waitForMessages (MeasurementContract::finishMeasure, 2)) << "one pass follows the other";
     EXPECT_GE (engineMessages.count ("MEASURING OUTPUT LEVEL..."), 2);
     EXPECT_TRUE (stepFive.isLevelTestRunning());
     EXPECT_FALSE (button ("Next").isEnabled());
@@ -124,7 +125,7 @@ TEST_F (WizardActionsInARoom, TheTestToneLoopsPassesUntilSwitchedOffAndLocksNext
     const int passes = engineMessages.count ("MEASURING OUTPUT LEVEL...");
     pumpMessages (400);
     EXPECT_EQ (engineMessages.count ("MEASURING OUTPUT LEVEL..."), passes) << "no pass after the last";
-    EXPECT_EQ (engineMessages.count ("finishMeasure"), passes);
+    EXPECT_EQ (engineMessages.count (MeasurementContract::finishMeasure), passes);
 }
 
 // A desktop that sets PULSE_LATENCY_MSEC=60 for every program, in a program that did not take it out
@@ -166,7 +167,7 @@ TEST_F (WizardActionsInARoom, SwitchingTheToneBackOnBeforeThePassEndsKeepsTheLoo
     EXPECT_TRUE (stepFive.isLevelTestRunning());
     EXPECT_TRUE (toggle.getToggleState());
 
-    ASSERT_TRUE (waitForMessages ("finishMeasure", 3));
+    ASSERT_TRUE (waitForMessages (MeasurementContract::finishMeasure, 3));
     EXPECT_TRUE (stepFive.isLevelTestRunning());
     EXPECT_FALSE (button ("Next").isEnabled());
 
@@ -195,7 +196,7 @@ TEST_F (WizardActions, TheEndOfAReplacedPassArrivingLateLeavesNextAndBackLockedW
     ASSERT_FALSE (stepFive.isLevelTestRunning());
     ASSERT_FALSE (button ("Back").isEnabled());
 
-    SonavelAudioEngine::getInstance()->sendActionMessage ("finishMeasure");
+    SonavelAudioEngine::getInstance()->sendActionMessage (MeasurementContract::finishMeasure);
     pumpMessages (50);
     click ("Back");
     EXPECT_EQ (wizard.getCurrentState(), 5) << "the new pass still plays";
@@ -216,7 +217,7 @@ TEST_F (WizardActions, APassThatCannotPlayEndsThePassesAndStepFiveSaysWhy)
     auto& toggle = stepFive.getNoiseButton();
 
     toggle.triggerClick();
-    ASSERT_TRUE (waitForMessages ("finishMeasure", 1));
+    ASSERT_TRUE (waitForMessages (MeasurementContract::finishMeasure, 1));
     ASSERT_TRUE (pumpMessagesUntil ([&] { return button ("Next").isEnabled(); }));
     EXPECT_FALSE (stepFive.isLevelTestRunning());
     EXPECT_FALSE (toggle.getToggleState());
@@ -253,7 +254,7 @@ TEST_F (WizardActions, MeasureStartsTheEngineForTheChosenSpeakerAndLocksAllButTh
 
         EXPECT_TRUE (button ("EQ Calculator").isEnabled());
 
-        ASSERT_TRUE (waitForMessages ("finishMeasure", 1)) << toggle;
+        ASSERT_TRUE (waitForMessages (MeasurementContract::finishMeasure, 1)) << toggle;
         EXPECT_EQ (engineMessages.messages[0], announcement);
 
         for (const auto* unlocked : { "Measure", "Finish", "Back", "Hold", "Left", "Both", "Right" })
@@ -278,9 +279,9 @@ TEST_F (WizardActions, ATestWhoseThreadCannotStartStillEndsAndUnlocksStepsFiveAn
     walkTo (5);
     auto& stepFive = wizard.getStepFive();
     stepFive.getNoiseButton().triggerClick();
-    ASSERT_TRUE (waitForMessages ("finishMeasure", 1));
+    ASSERT_TRUE (waitForMessages (MeasurementContract::finishMeasure, 1));
     pumpMessages (100);
-    EXPECT_EQ (engineMessages.count ("finishMeasure"), 1) << "no new pass is tried at once after one that could not start";
+    EXPECT_EQ (engineMessages.count (MeasurementContract::finishMeasure), 1) << "no new pass is tried at once after one that could not start";
     EXPECT_FALSE (stepFive.isLevelTestRunning());
     EXPECT_FALSE (stepFive.getNoiseButton().getToggleState());
     EXPECT_TRUE (button ("Next").isEnabled());
@@ -289,7 +290,7 @@ TEST_F (WizardActions, ATestWhoseThreadCannotStartStillEndsAndUnlocksStepsFiveAn
     walkTo (6);
     engineMessages.messages.clear();
     click ("Measure");
-    ASSERT_TRUE (waitForMessages ("finishMeasure", 1));
+    ASSERT_TRUE (waitForMessages (MeasurementContract::finishMeasure, 1));
 
     for (const auto* unlocked : { "Measure", "Finish", "Back", "Hold", "Left", "Both", "Right" })
         EXPECT_TRUE (button (unlocked).isEnabled()) << unlocked;

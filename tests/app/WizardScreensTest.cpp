@@ -1,4 +1,5 @@
 #include "ComponentSearch.h"
+#include "MeasurementContract.h"
 #include "PeerMouse.h"
 #include "PictureCatalog.h"
 #include "RoomSetupScreen.h"
@@ -237,7 +238,7 @@ TEST (WizardScreens, StepSixShowsTheStripOfTheSpeakerTheEngineMeasuresOverItsGra
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ (strips[i]->isVisible(), i == measured) << announcements[measured] << ", strip " << i;
 
-        engine->sendActionMessage ("finishMeasure");
+        engine->sendActionMessage (MeasurementContract::finishMeasure);
         juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
         EXPECT_FALSE (strips[measured]->isVisible());
     }

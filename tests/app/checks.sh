@@ -6,7 +6,7 @@ check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what
 # suite's own, never on the person's.
 on_own_display() {
     if [ -z "${SONAVEL_TEST_DISPLAY:-}" ] || [ "${DISPLAY:-}" != "$SONAVEL_TEST_DISPLAY" ]; then
-        exec "$(dirname "$0")/../own_display.sh" "$0" "$@"
+        exec "$(dirname "$0")/../../testing/own_display.sh" "$0" "$@"
     fi
 }
 # conclude WHAT: the count of failed checks, and the status to end with.

@@ -61,7 +61,7 @@ crimson_in_graph() {
     xdotool mousemove 0 0
     sleep 0.5
     import -window root -crop "862x178+$((win_X + 1 + 77))+$((win_Y + 16 + 491))" +repage "$work/graph.png" 2>/dev/null
-    python3 "$root/scripts/lib/tour_pixels.py" count "$work/graph.png" 0 0 862 178 crimson
+    python3 "$root/testing/tour_pixels.py" count "$work/graph.png" 0 0 862 178 crimson
 }
 crimson_shown() { [ "$(crimson_in_graph)" -gt 300 ]; }
 finish() {

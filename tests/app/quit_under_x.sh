@@ -3,7 +3,7 @@
 # test plays and while a measurement captures (FINISH is locked then; the tour takes FINISH at
 # rest), and started without a display. Each time: exit code 0, any worker stopped on request
 # before shutdown, not waited for nor killed, and the log closed with shutdown()... The sanitizer
-# builds take this walk too. usage: quit_under_x.sh PROGRAM XWAIT (bench/xwait.c)
+# builds take this walk too. usage: quit_under_x.sh PROGRAM XWAIT (testing/xwait.c)
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
 on_own_display "$@"

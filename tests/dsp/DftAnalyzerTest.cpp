@@ -1,4 +1,5 @@
 #include "DftAnalyzer.h"
+#include "MeasurementContract.h"
 #include "RealFft.h"
 #include "ReferenceTransform.h"
 
@@ -13,7 +14,7 @@
 
 namespace
 {
-    constexpr int32_t fullSize = 16384;
+    constexpr int32_t fullSize = MeasurementContract::blockLength;
 
     std::vector<float> randomBlock (int32_t n, uint32_t seed, float amplitude = 1.0f)
     {
@@ -48,7 +49,7 @@ namespace
         const auto n = static_cast<int32_t> (block.size());
         const auto expected = referenceTransform (block.data(), n);
         DftAnalyzer dft;
-        EXPECT_TRUE (dft.setup (n, 44100));
+        EXPECT_TRUE (dft.setup (n, MeasurementContract::sampleRate));
         const auto magnitudes = magnitudesOf (dft, block);
         double energy = 0.0, largest = 0.0;
 
@@ -65,15 +66,15 @@ namespace
 TEST (DftAnalyzer, SetupRefusesEmptyOrNegativeSizesAndRates)
 {
     DftAnalyzer dft;
-    EXPECT_FALSE (dft.setup (0, 44100));
-    EXPECT_FALSE (dft.setup (1, 44100));
-    EXPECT_FALSE (dft.setup (-16384, 44100));
+    EXPECT_FALSE (dft.setup (0, MeasurementContract::sampleRate));
+    EXPECT_FALSE (dft.setup (1, MeasurementContract::sampleRate));
+    EXPECT_FALSE (dft.setup (-16384, MeasurementContract::sampleRate));
     EXPECT_FALSE (dft.setup (16384, 0));
     EXPECT_FALSE (dft.isReady());
 
-    ASSERT_TRUE (dft.setup (fullSize, 44100));
+    ASSERT_TRUE (dft.setup (fullSize, MeasurementContract::sampleRate));
     EXPECT_TRUE (dft.isReady());
-    EXPECT_FALSE (dft.setup (0, 44100)) << "a failed setup must not leave the old one ready";
+    EXPECT_FALSE (dft.setup (0, MeasurementContract::sampleRate)) << "a failed setup must not leave the old one ready";
     EXPECT_FALSE (dft.isReady());
 }
 
@@ -91,7 +92,7 @@ TEST (DftAnalyzer, TransformWithoutSetupLeavesTheRawArrayAlone)
 TEST (DftAnalyzer, FillsTheLowerHalfWithMagnitudeAndBinFrequencyAndLeavesTheUpperHalfUnwritten)
 {
     DftAnalyzer dft;
-    ASSERT_TRUE (dft.setup (fullSize, 44100));
+    ASSERT_TRUE (dft.setup (fullSize, MeasurementContract::sampleRate));
     SpectrumArray raw;
     ASSERT_TRUE (raw.allocate (fullSize));
     const auto block = randomBlock (fullSize, 1);
@@ -114,7 +115,7 @@ TEST (DftAnalyzer, FillsTheLowerHalfWithMagnitudeAndBinFrequencyAndLeavesTheUppe
 TEST (DftAnalyzer, APureToneAtBinKPeaksAtK)
 {
     DftAnalyzer dft;
-    ASSERT_TRUE (dft.setup (fullSize, 44100));
+    ASSERT_TRUE (dft.setup (fullSize, MeasurementContract::sampleRate));
 
     for (int32_t k : { 1, 15, 37, 1000, 8000 })
     {
@@ -134,7 +135,7 @@ TEST (DftAnalyzer, APureToneAtBinKPeaksAtK)
 TEST (DftAnalyzer, TakesEverySampleIntoEveryBin)
 {
     DftAnalyzer dft;
-    ASSERT_TRUE (dft.setup (fullSize, 44100));
+    ASSERT_TRUE (dft.setup (fullSize, MeasurementContract::sampleRate));
 
     for (const size_t at : { size_t { 0 }, size_t { 777 }, size_t { fullSize - 1 } })
     {

@@ -1,4 +1,5 @@
 #include "ListeningArea.h"
+#include "MeasurementContract.h"
 #include "ResponseVerdict.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 
 namespace
 {
-    constexpr double hzPerBin = 44100.0 / 16384.0;
+    constexpr double hzPerBin = MeasurementContract::binWidthHz;
 
     // Gains of a room flat but for a mode of gainDb at modeHz, a fifth of an octave wide.
     std::vector<float> gainsWithMode (double modeHz, double gainDb)
@@ -90,7 +91,7 @@ TEST (ResponseVerdict, SaysInNumbersWhetherAChangeHelpedAndOnlyComparesLikeWithL
     for (size_t i = 0; i < again.size(); i += 2)
         again[i] += 0.1f / 20.0f; // measuring again: a tenth of a decibel here and there
 
-    const auto better = ResponseVerdict::of ({ before, 0, 1 }, { after, 0, 1 });
+    const auto better = ResponseVerdict::of ({ before, Speakers::left, 1 }, { after, Speakers::left, 1 });
     EXPECT_EQ (better.kind, ResponseVerdict::Kind::better) << better.sentence;
     EXPECT_NEAR (better.bumpHz, 65.0, hzPerBin);
     EXPECT_NEAR (better.bumpLowerDb, dbAtHz (before, better.bumpHz) - dbAtHz (after, better.bumpHz), 1e-4);
@@ -100,19 +101,19 @@ TEST (ResponseVerdict, SaysInNumbersWhetherAChangeHelpedAndOnlyComparesLikeWithL
     EXPECT_NE (better.sentence.find ("dB lower; 40\xe2\x80\x93" "280 Hz lies "), std::string::npos) << better.sentence;
     EXPECT_EQ (better.sentence.substr (better.sentence.size() - 7), "Better.");
 
-    const auto rougher = ResponseVerdict::of ({ before, 2, 3 }, { worse, 2, 4 });
+    const auto rougher = ResponseVerdict::of ({ before, Speakers::both, 3 }, { worse, Speakers::both, 4 });
     EXPECT_EQ (rougher.kind, ResponseVerdict::Kind::worse) << rougher.sentence;
     EXPECT_NE (rougher.sentence.find ("dB higher"), std::string::npos) << rougher.sentence;
 
-    const auto same = ResponseVerdict::of ({ before, 1, 1 }, { again, 1, 1 });
+    const auto same = ResponseVerdict::of ({ before, Speakers::right, 1 }, { again, Speakers::right, 1 });
     EXPECT_EQ (same.kind, ResponseVerdict::Kind::unchanged);
     EXPECT_EQ (same.sentence, "No change beyond measuring again (0.1 dB).");
 
-    const auto otherSpeakers = ResponseVerdict::of ({ before, 0, 1 }, { after, 2, 1 });
+    const auto otherSpeakers = ResponseVerdict::of ({ before, Speakers::left, 1 }, { after, Speakers::both, 1 });
     EXPECT_EQ (otherSpeakers.kind, ResponseVerdict::Kind::notComparable);
     EXPECT_EQ (otherSpeakers.sentence, "The held curve is of the left speaker, this one of both speakers: measure the same speakers to compare.");
 
-    const auto averageBesideOne = ResponseVerdict::of ({ before, 0, 3 }, { after, 0, 1 });
+    const auto averageBesideOne = ResponseVerdict::of ({ before, Speakers::left, 3 }, { after, Speakers::left, 1 });
     EXPECT_EQ (averageBesideOne.kind, ResponseVerdict::Kind::notComparable);
     EXPECT_EQ (averageBesideOne.sentence,
                "The held curve is an average of 3 positions, this one one position: compare an average with an average, one position with one position.");

@@ -1,3 +1,4 @@
+#include "MeasurementContract.h"
 #include "NotchRecommendation.h"
 #include "PeakingCurve.h"
 #include "SpectrumAnalysis.h"
@@ -18,8 +19,8 @@ static std::ostream& operator<< (std::ostream& out, const EqSettings& s)
 
 namespace
 {
-    constexpr int32_t numValues = 16384;
-    constexpr float hzPerIndex = 44100.0f / 16384.0f;
+    constexpr int32_t numValues = MeasurementContract::blockLength;
+    constexpr float hzPerIndex = static_cast<float> (MeasurementContract::binWidthHz);
     const EqSettings none { 0, 0, 0 };
 
     // A measured response with ripple of the given size (dB / 20) and nothing else.
@@ -42,7 +43,7 @@ namespace
     {
         const double pi = 3.141592653589793;
         const double a = std::pow (10.0, gainDb / 40.0);
-        const double w0 = 2.0 * pi * modeHz / 44100.0;
+        const double w0 = 2.0 * pi * modeHz / static_cast<double> (MeasurementContract::sampleRate);
         const double alpha = std::sin (w0) / (2.0 * q);
         const double b0 = 1.0 + alpha * a, b1 = -2.0 * std::cos (w0), b2 = 1.0 - alpha * a;
         const double a0 = 1.0 + alpha / a, a1 = b1, a2 = 1.0 - alpha / a;
@@ -57,7 +58,7 @@ namespace
 
         DftAnalyzer dft;
         SpectrumArray playedSpectrum, block, captured, smoothed;
-        EXPECT_TRUE (dft.setup (numValues, 44100));
+        EXPECT_TRUE (dft.setup (numValues, MeasurementContract::sampleRate));
         EXPECT_TRUE (block.allocate (numValues) && captured.allocate (numValues) && playedSpectrum.allocate (numValues));
         dft.transform (played.data(), playedSpectrum);
 

@@ -1,4 +1,5 @@
 #include "FlatNoise.h"
+#include "MeasurementContract.h"
 #include "RealFft.h"
 #include "ResponseEstimator.h"
 #include "SpectrumAnalysis.h"
@@ -14,8 +15,8 @@
 
 namespace
 {
-    constexpr int32_t n = 16384;
-    constexpr int32_t rate = 44100;
+    constexpr int32_t n = MeasurementContract::blockLength;
+    constexpr int32_t rate = MeasurementContract::sampleRate;
     constexpr int32_t noiseFrames = 5 * rate;
 
     // A room that rings: a handful of modes from 42 Hz up, some in antiphase so that deep dips lie

@@ -1,3 +1,4 @@
+#include "MeasurementContract.h"
 #include "SpectrumAnalysis.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,8 @@
 
 namespace
 {
-    constexpr int32_t fullSize = 16384;
-    constexpr float hzPerBin = 44100.0f / 16384.0f;
+    constexpr int32_t fullSize = MeasurementContract::blockLength;
+    constexpr float hzPerBin = static_cast<float> (MeasurementContract::binWidthHz);
     constexpr float minusInfinity = -std::numeric_limits<float>::infinity();
 
     // A raw array as the transform leaves it: bins below n/2 written, the rest unwritten.

@@ -1,4 +1,5 @@
 #include "LogCollector.h"
+#include "MeasurementContract.h"
 #include "MessageRecorder.h"
 #include "SonavelAudioEngine.h"
 #include "TrueResponse.h"
@@ -38,7 +39,7 @@ namespace
 
         for (int i = 0; i < TrueResponse::analysisLength / 2; ++i)
         {
-            const auto hz = i * 44100.0 / TrueResponse::analysisLength;
+            const auto hz = i * MeasurementContract::binWidthHz;
 
             if (hz < 20.0 || hz > 500.0)
                 continue;
@@ -61,7 +62,7 @@ namespace
 
         for (int32_t i = 0; i < bins.size(); ++i)
             bins.point (i) = { static_cast<float> (gains[static_cast<size_t> (i)]), 0.0f,
-                               static_cast<float> (i * 44100.0 / TrueResponse::analysisLength) };
+                               static_cast<float> (i * MeasurementContract::binWidthHz) };
 
         correction.removeFrom (bins);
         std::vector<double> without (gains.size());
@@ -213,7 +214,7 @@ TEST_F (Calibrations, AMeasurementThroughAMicrophoneWithAResponseGivesThePerfect
             MessageRecorder recorder;
             testing::internal::CaptureStdout();
             engine->startTest (0);
-            const bool finished = recorder.waitFor ("finishMeasure", 1, 300000);
+            const bool finished = recorder.waitFor (MeasurementContract::finishMeasure, 1, 300000);
             testing::internal::GetCapturedStdout();
             ASSERT_TRUE (finished && engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
 

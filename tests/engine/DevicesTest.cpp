@@ -1,6 +1,7 @@
 #include "AudioTestingThread.h"
 #include "LevelTestingThread.h"
 #include "LogCollector.h"
+#include "MeasurementContract.h"
 #include "MeasurementStatus.h"
 #include "MessagePump.h"
 #include "MessageRecorder.h"
@@ -45,7 +46,7 @@ namespace
             MessageRecorder recorder;
             worker.addActionListener (&recorder);
             worker.startThread();
-            const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+            const bool finished = recorder.waitFor (MeasurementContract::finishMeasure, 1, measurementTimeoutMs);
             worker.removeActionListener (&recorder);
             worker.stopThread (-1);
             return finished ? worker.getOutcome() : MeasurementOutcome::none;
@@ -115,7 +116,7 @@ TEST_F (Devices, InARoomWithTwoMicrophonesTheSilentDefaultFailsBeforeAnyNoiseAnd
     // The default microphone hears nothing: the run ends before the noise and is not made again.
     testing::internal::CaptureStdout();
     engine->startTest (0);
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 1, measurementTimeoutMs));
     const auto printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ (engine->getLastOutcome(), MeasurementOutcome::silence);
     EXPECT_EQ (engine->getLastMicrophone(), "HD Webcam Microphone");
@@ -128,7 +129,7 @@ TEST_F (Devices, InARoomWithTwoMicrophonesTheSilentDefaultFailsBeforeAnyNoiseAnd
     EXPECT_EQ (engine->getDevices().routeFor (Direction::input), (AudioRoute { AudioRoute::Via::soundServer, "room_mic" }));
     EXPECT_EQ (engine->getDevices().routeFor (Direction::output), AudioRoute()) << "the output stays the default";
     engine->startTest (0);
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 2, measurementTimeoutMs));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 2, measurementTimeoutMs));
     ASSERT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
     EXPECT_EQ (engine->getLastMicrophone(), "Measurement microphone");
     EXPECT_NEAR (engine->getResults()->frequencyHz, VirtualRoom::defaultModeHz, VirtualRoom::defaultModeHz * 0.05f);

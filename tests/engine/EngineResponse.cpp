@@ -1,10 +1,12 @@
 #include "EngineResponse.h"
 
+#include "MeasurementContract.h"
+
 #include <cmath>
 
 EngineResponse::EngineResponse (const MeasurementRecord& record)
 {
-    constexpr float hzPerIndex = 44100.0f / 16384.0f;
+    constexpr float hzPerIndex = static_cast<float> (MeasurementContract::binWidthHz);
     double sum = 0.0;
     int count = 0;
     bool first = true;

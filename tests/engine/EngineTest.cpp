@@ -1,5 +1,6 @@
 #include "DftAnalyzer.h"
 #include "LogCollector.h"
+#include "MeasurementContract.h"
 #include "MessageRecorder.h"
 #include "SonavelAudioEngine.h"
 #include "VirtualRoom.h"
@@ -61,7 +62,7 @@ TEST_F (EngineTest, ItsFrequencyAxisIsWhereTheAnalysisPutsEachBin)
 
     DftAnalyzer dft;
     SpectrumArray raw;
-    ASSERT_TRUE (dft.setup (MeasurementRecord::numValues, 44100));
+    ASSERT_TRUE (dft.setup (MeasurementRecord::numValues, MeasurementContract::sampleRate));
     ASSERT_TRUE (raw.allocate (MeasurementRecord::numValues));
     const std::vector<float> block (MeasurementRecord::numValues, 0.0f);
     dft.transform (block.data(), raw);
@@ -95,7 +96,7 @@ TEST_F (EngineTest, AMeasurementWithoutSoundServerStillFinishesAndKeepsTheOldRec
     MessageRecorder recorder;
 
     engine->startTest (0);
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 1, 30000));
 
     EXPECT_FALSE (engine->hasValidResults());
     ASSERT_NE (engine->getResults(), nullptr);
@@ -116,13 +117,13 @@ TEST_F (EngineTest, ForwardsTheAnnouncementBeforeFinishAndOnlyAfterHandlingEachM
     MessageRecorder recorder;
 
     engine->startTest (1);
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 1, 30000));
     MessageRecorder::pump (200);
 
     const auto& messages = recorder.messages();
     ASSERT_EQ (messages.size(), 2u);
     EXPECT_EQ (messages[0].text, "MEASURING RIGHT SPEAKER...");
-    EXPECT_EQ (messages[1].text, "finishMeasure");
+    EXPECT_EQ (messages[1].text, MeasurementContract::finishMeasure);
 
     // By the time a listener hears "finishMeasure" the engine has stopped its worker.
     EXPECT_FALSE (messages[1].engineTestRunning);
@@ -137,7 +138,7 @@ TEST_F (EngineTest, AModeOutsideTheSpeakersIsNotAnnounced)
     MessageRecorder recorder;
 
     SonavelAudioEngine::getInstance()->startTest (7);
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 30000));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 1, 30000));
     MessageRecorder::pump (100);
 
     EXPECT_EQ (recorder.messages().size(), 1u);

@@ -2,6 +2,7 @@
 #include "EqSettings.h"
 #include "LatencyOverride.h"
 #include "LogCollector.h"
+#include "MeasurementContract.h"
 #include "MeasurementState.h"
 #include "MessageRecorder.h"
 #include "PrintedLines.h"
@@ -22,7 +23,7 @@ namespace
 {
     // Generous: a sanitizer build is many times slower.
     constexpr int measurementTimeoutMs = 300000;
-    constexpr float hzPerIndex = 44100.0f / 16384.0f;
+    constexpr float hzPerIndex = static_cast<float> (MeasurementContract::binWidthHz);
 
     class RoomMeasurementTest : public testing::Test
     {
@@ -95,7 +96,7 @@ namespace
         MessageRecorder recorder;
         testing::internal::CaptureStdout();
         engine->startTest (mode);
-        const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+        const bool finished = recorder.waitFor (MeasurementContract::finishMeasure, 1, measurementTimeoutMs);
 
         Measured m;
         m.printed = testing::internal::GetCapturedStdout();
@@ -174,7 +175,7 @@ TEST_F (RoomMeasurementTest, StoresALeftMeasurementAndReportsItInOrder)
     EXPECT_EQ (engine->getResults(), nullptr);
     EXPECT_FALSE (engine->hasValidResults());
 
-    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    const bool finished = recorder.waitFor (MeasurementContract::finishMeasure, 1, measurementTimeoutMs);
     const auto printed = testing::internal::GetCapturedStdout();
     ASSERT_TRUE (finished);
     ASSERT_TRUE (engine->hasValidResults()) << LogCollector::get().lines().joinIntoString ("\n");
@@ -289,7 +290,7 @@ TEST_F (RoomMeasurementTest, TheLevelTestPlaysItsTwoAndAHalfSecondsAndPrintsNoth
     const PrintedLines printed;
     const auto started = juce::Time::getMillisecondCounterHiRes();
     SonavelAudioEngine::getInstance()->startLevelTest();
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 60000));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 1, 60000));
 
     EXPECT_EQ (printed.text(), "");
     ASSERT_EQ (recorder.messages().front().text, "MEASURING OUTPUT LEVEL...");
@@ -315,7 +316,7 @@ TEST_F (RoomMeasurementTest, ALevelTestDuringAMeasurementNeitherStopsItNorShares
     ASSERT_TRUE (startLeftMeasurement (recorder));
     engine->startLevelTest();
 
-    const bool finished = recorder.waitFor ("finishMeasure", 2, measurementTimeoutMs);
+    const bool finished = recorder.waitFor (MeasurementContract::finishMeasure, 2, measurementTimeoutMs);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE (finished);
 
@@ -335,12 +336,12 @@ TEST_F (RoomMeasurementTest, ASecondStartReplacesTheRunningMeasurementWithoutFor
     MessageRecorder::pump (1500);
 
     engine->startTest (1);
-    const bool finished = recorder.waitFor ("finishMeasure", 1, measurementTimeoutMs);
+    const bool finished = recorder.waitFor (MeasurementContract::finishMeasure, 1, measurementTimeoutMs);
     MessageRecorder::pump (500);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE (finished);
 
-    EXPECT_EQ (recorder.countOf ("finishMeasure"), 1) << "the replaced measurement announces no end";
+    EXPECT_EQ (recorder.countOf (MeasurementContract::finishMeasure), 1) << "the replaced measurement announces no end";
     EXPECT_EQ (recorder.countOf ("MEASURING RIGHT SPEAKER..."), 1);
     // Whether the second stream then runs cleanly is up to the sound server; the first one must
     // have left without storing anything.
@@ -399,7 +400,7 @@ TEST_F (RoomMeasurementTest, ASoundServerThatDiesMidMeasurementEndsItWithAFailur
     // more, 743 ms, which the server does not live to give.
     ASSERT_TRUE (pumpUntil ([&] { return printed.countStartingWith (fullBuffer) >= 1; }, measurementTimeoutMs));
     room.stop();
-    ASSERT_TRUE (recorder.waitFor ("finishMeasure", 1, 60000));
+    ASSERT_TRUE (recorder.waitFor (MeasurementContract::finishMeasure, 1, 60000));
 
     // The streams end without their server before a block was kept; the run is made once more and
     // finds no server to open a stream on.

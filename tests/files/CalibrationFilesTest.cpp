@@ -2,6 +2,7 @@
 #include "CalibrationFile.h"
 #include "CurveText.h"
 #include "KeptState.h"
+#include "MeasurementContract.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ namespace
         ASSERT_TRUE (gains.allocate (count));
 
         for (int32_t i = 0; i < count; ++i)
-            gains.point (i) = { 1.0f, 0.0f, static_cast<float> (i * 44100.0 / 16384.0) };
+            gains.point (i) = { 1.0f, 0.0f, static_cast<float> (i * MeasurementContract::binWidthHz) };
     }
 }
 
@@ -176,7 +177,7 @@ TEST (CalibratedCurves, SayWhichCalibrationTheyWereMeasuredWithInSavedAndKeptFil
 {
     KeptCurve curve;
     curve.values.assign (KeptCurve::numBins, 0.25f);
-    curve.speakers = KeptCurve::Speakers::left;
+    curve.speakers = Speakers::left;
     curve.calibration = "\"7103946.txt\", serial 7103946, sensitivity -1.378 dB";
 
     const auto text = CurveText::format (curve);

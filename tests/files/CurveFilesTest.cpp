@@ -28,7 +28,7 @@ namespace
             curve.values[static_cast<size_t> (i)] = static_cast<float> ((12.0 * std::exp (-octaves * octaves / 0.05) - 3.0) / 20.0);
         }
 
-        curve.speakers = KeptCurve::Speakers::both;
+        curve.speakers = Speakers::both;
         curve.measuredAt = KeptCurve::parseTime ("2026-12-08 14:32:05");
         curve.notch = { 3, 65, 4 };
         return curve;
@@ -170,7 +170,7 @@ TEST (CurveText, SavedAndOpenedAgainGivesTheSameCurveAndWhatItWas)
     }
 
     EXPECT_EQ (compared, 178);
-    EXPECT_EQ (opened.speakers, KeptCurve::Speakers::both);
+    EXPECT_EQ (opened.speakers, Speakers::both);
     EXPECT_EQ (opened.measuredAt, original.measuredAt);
     EXPECT_EQ (opened.notch, original.notch);
 

@@ -79,7 +79,7 @@ TEST (CurveSession, AveragesThePositionsOfOneSpeakerChoiceAndStartsOverOnMeasure
     // Other speakers start over, added or not; so does MEASURE.
     session.measured (middle.record, middle.gains, 2, 3000, true);
     EXPECT_EQ (session.current->positions, 1);
-    EXPECT_EQ (session.current->speakers, KeptCurve::Speakers::both);
+    EXPECT_EQ (session.current->speakers, Speakers::both);
     session.measured (loud.record, loud.gains, 2, 4000, true);
     session.measured (quiet.record, quiet.gains, 2, 5000, false);
     EXPECT_EQ (session.current->positions, 1);

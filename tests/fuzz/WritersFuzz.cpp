@@ -63,7 +63,7 @@ namespace
             curve.values[static_cast<size_t> (bin)] = bin >= first && bin <= last && ! std::isfinite (value) ? 0.0f : value;
         }
 
-        curve.speakers = static_cast<KeptCurve::Speakers> (bytes.take<uint8_t>() % 4);
+        curve.speakers = static_cast<Speakers> (bytes.take<uint8_t>() % 4);
         curve.measuredAt = static_cast<std::time_t> (bytes.take<int64_t>());
         curve.notch = { bytes.take<int32_t>(), bytes.take<int32_t>(), bytes.take<int32_t>() };
         curve.source = bytes.text();
