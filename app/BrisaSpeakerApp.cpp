@@ -81,7 +81,7 @@ void BrisaSpeakerApp::initialise (const juce::String&)
     stateMachine = std::make_unique<SonavelStateMachine>();
 
     // Beside the log: the curves step six showed when the program last ran.
-    stateMachine->getStepSix().keepCurvesIn (configFolder.getChildFile (name + " state.txt"));
+    stateMachine->getStepSix().rememberIn (configFolder.getChildFile (name + " state.txt"));
 
     // Beside the log: the microphone and the output chosen in the program.
     SonavelAudioEngine::getInstance()->getDevices().rememberIn (configFolder.getChildFile (name + " devices.txt"));

@@ -1,7 +1,7 @@
 #pragma once
 
 // Why a run ended as it did, in the terms a person measuring can act on. The status code stays
-// what it is; this only tells the causes apart that share one.
+// what it is (MeasurementStatus); this only tells the causes apart that share one.
 enum class MeasurementOutcome
 {
     none,           // nothing has run yet

@@ -1,44 +1,20 @@
 #include "MeasurementState.h"
+#include "PortAudioSession.h"
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 #include <vector>
-
-// In PortAudio's library, not in its public header.
-extern "C" void PaUtil_SetDebugPrintFunction (void (*callback) (const char* log));
 
 namespace
 {
-    std::mutex audioMutex;
     constexpr auto claimRetryInterval = std::chrono::milliseconds (100);
-
-    std::atomic<bool> audioGivenUp { false };
-
-    std::atomic<void (*) (const char*)> diagnosticsSink { nullptr };
-
-    void forwardDiagnostics (const char* text)
-    {
-        if (auto* sink = diagnosticsSink.load())
-            sink (text);
-    }
-
-    // Given-up callback data stays reachable until the process ends.
-    std::mutex givenUpMutex;
-    std::vector<void*>& givenUpData()
-    {
-        static auto* kept = new std::vector<void*>();
-        return *kept;
-    }
 }
 
 MeasurementState::MeasurementState()
-    : audioClaim (audioMutex, std::defer_lock)
+    : audioClaim (PortAudioSession::claimToTake())
 {
 }
 
@@ -53,14 +29,10 @@ MeasurementState::~MeasurementState()
 
 void MeasurementState::giveUpStreams()
 {
-    audioGivenUp.store (true);
-
-    {
-        const std::lock_guard<std::mutex> lock (givenUpMutex);
-        givenUpData().push_back (callbackSide.release());
-        givenUpData().push_back (captureBuffer);
-        givenUpData().push_back (playedBlock);
-    }
+    PortAudioSession::giveUp();
+    PortAudioSession::keepForever (callbackSide.release());
+    PortAudioSession::keepForever (captureBuffer);
+    PortAudioSession::keepForever (playedBlock);
 
     captureBuffer = nullptr;
     playedBlock = nullptr;
@@ -69,61 +41,18 @@ void MeasurementState::giveUpStreams()
     portAudioInitialised = false;
 }
 
-bool MeasurementState::isAudioGivenUp()
-{
-    return audioGivenUp.load();
-}
-
 bool MeasurementState::claimAudio()
 {
     // Polled rather than a timed wait: ThreadSanitizer cannot follow the timed lock of this libstdc++.
     while (! audioClaim.owns_lock() && ! audioClaim.try_lock())
     {
-        if ((shouldExit && shouldExit()) || isAudioGivenUp())
+        if ((shouldExit && shouldExit()) || PortAudioSession::isGivenUp())
             return false;
 
         std::this_thread::sleep_for (claimRetryInterval);
     }
 
     return true;
-}
-
-std::unique_lock<std::mutex> MeasurementState::tryClaimAudio()
-{
-    return std::unique_lock<std::mutex> (audioMutex, std::try_to_lock);
-}
-
-void MeasurementState::routePortAudioDiagnostics (void (*sink) (const char* text))
-{
-    diagnosticsSink.store (sink);
-    PaUtil_SetDebugPrintFunction (forwardDiagnostics);
-}
-
-PaError MeasurementState::initialisePortAudioQuietly()
-{
-    PaUtil_SetDebugPrintFunction (forwardDiagnostics);
-
-    // PortAudio's scan of every ALSA and JACK device complains on standard error about each
-    // device it cannot open, at every run; those lines tell the person measuring nothing.
-    std::fflush (stderr);
-    const int savedError = dup (STDERR_FILENO);
-    const int nowhere = open ("/dev/null", O_WRONLY | O_CLOEXEC);
-
-    if (savedError >= 0 && nowhere >= 0)
-        dup2 (nowhere, STDERR_FILENO);
-
-    const PaError result = Pa_Initialize();
-
-    if (savedError >= 0 && nowhere >= 0)
-        dup2 (savedError, STDERR_FILENO);
-
-    if (nowhere >= 0)
-        close (nowhere);
-
-    if (savedError >= 0)
-        close (savedError);
-
-    return result;
 }
 
 void MeasurementState::setInputMeter (std::shared_ptr<InputLevelMeter> meter)

@@ -30,21 +30,10 @@ public:
     MeasurementState (const MeasurementState&) = delete;
     MeasurementState& operator= (const MeasurementState&) = delete;
 
-    // PortAudio is process-wide: one run at a time may use it, from Pa_Initialize to the last
-    // Pa_Terminate. Waits for a run of another state to end; false if shouldExit asks to give up first.
+    // Takes PortAudioSession's claim for this run, waiting for a run of another state to end;
+    // false if shouldExit asks to give up first, or the audio was given up.
     bool claimAudio();
     bool hasAudioClaim() const { return audioClaim.owns_lock(); }
-
-    // The claim for a look at PortAudio's devices between runs; not held if a run holds it now.
-    static std::unique_lock<std::mutex> tryClaimAudio();
-
-    // Pa_Initialize without the complaints of its device scan on standard error.
-    static PaError initialisePortAudioQuietly();
-
-    // PortAudio's own diagnostic prints (e.g. "Expression '...' failed in ..." when a sound server
-    // goes away) go to sink, a line or part of one at a time, from any thread; null drops them.
-    // They never reach standard error.
-    static void routePortAudioDiagnostics (void (*sink) (const char* text));
 
     // The capture buffer (captureBlocks whole blocks) and the played block: allocated per run,
     // released as the run returns.
@@ -65,9 +54,6 @@ public:
     // wait with them. The streams are left open, what their callbacks may still touch is kept
     // alive for the rest of the process, and no later run touches PortAudio again.
     void giveUpStreams();
-
-    // True once streams had to be given up: the audio system cannot be used until a restart.
-    static bool isAudioGivenUp();
 
     // The capture callback also feeds this meter, if any (e.g. the level test's).
     void setInputMeter (std::shared_ptr<InputLevelMeter> meter);
@@ -90,7 +76,7 @@ private:
 public:
     float* captureBuffer = nullptr;  // every input frame of the run, up to its capacity
     float* playedBlock = nullptr;    // blockLength samples: the noise played over and over
-    int32_t capturesKept = 1;        // how many blocks of the noise the analysis may average
+    int32_t capturesWanted = 1;        // how many blocks of the noise the analysis may average
     int32_t capturePass = 0;         // whole input blocks looked at so far
     int32_t capturesSaved = 0;       // blocks of this run's noise saved for the analysis
     int32_t noiseFrames = 0;         // how long the noise plays
@@ -131,8 +117,8 @@ public:
     const char* errorText = nullptr;
     MeasurementOutcome outcome = MeasurementOutcome::none;
 
-    // The stream's error when it failed after enough steady blocks were kept to measure from.
-    const char* streamErrorAfterKeeping = nullptr;
+    // The stream's error when it failed after enough steady blocks were saved to measure from.
+    const char* streamErrorAfterSteadyBlocks = nullptr;
 
     // Blocks of the noise left aside: saved ones that did not agree with the others (the room
     // ringing up, a glitch), and blocks amid the saved ones that were not saved (a glitch the
@@ -150,15 +136,15 @@ public:
     const char* meterError = nullptr;
 
     // The largest magnitude of a microphone sample in the saved blocks.
-    float keptPeak = 0.0f;
+    float savedPeak = 0.0f;
 
     // A converter stores at most its largest code: a 16-bit one tops out at 32767 / 32768.
     static constexpr float fullScale = 0.9999f;
-    bool captureClipped() const { return keptPeak >= fullScale; }
+    bool captureClipped() const { return savedPeak >= fullScale; }
 
     // Fewer steady blocks than this make no measurement.
     static constexpr int32_t minimumSteadyBlocks = 3;
-    bool hasKeptBlocks() const { return estimator.kept() >= minimumSteadyBlocks; }
+    bool hasSteadyBlocks() const { return estimator.averaged() >= minimumSteadyBlocks; }
 
     bool portAudioInitialised = false;
 

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// What runMeasurement returns. 2 is not used.
+// The code runMeasurement returns: whether the run worked, in the few classes its callers branch
+// on. MeasurementOutcome tells the causes apart that share a code. 2 is not used.
 enum MeasurementStatus : int32_t
 {
     statusOk = 0,

@@ -1,17 +1,17 @@
 #include "PortAudioDevices.h"
 
-#include "MeasurementState.h"
+#include "PortAudioSession.h"
 
 std::optional<std::vector<SoundDevice>> PortAudioDevices::list()
 {
-    const auto claim = MeasurementState::tryClaimAudio();
+    const auto claim = PortAudioSession::tryClaim();
 
-    if (! claim.owns_lock() || MeasurementState::isAudioGivenUp())
+    if (! claim.owns_lock() || PortAudioSession::isGivenUp())
         return std::nullopt;
 
     Pa_Terminate();
 
-    if (MeasurementState::initialisePortAudioQuietly() != paNoError)
+    if (PortAudioSession::initialiseQuietly() != paNoError)
         return std::nullopt;
 
     std::vector<SoundDevice> devices;

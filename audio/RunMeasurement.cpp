@@ -5,6 +5,7 @@
 #include "MeasurementCallback.h"
 #include "MeasurementContract.h"
 #include "NotchRecommendation.h"
+#include "PortAudioSession.h"
 #include "RouteParameters.h"
 #include "SpectrumAnalysis.h"
 
@@ -171,16 +172,16 @@ namespace
             return;
         }
 
-        std::printf ("\nSaving data for FFT: %d of %d", state.capturesSaved, state.capturesKept);
+        std::printf ("\nSaving data for FFT: %d of %d", state.capturesSaved, state.capturesWanted);
 
         for (int32_t i = 0; i < length; ++i)
-            state.keptPeak = std::max (state.keptPeak, std::abs (block[i]));
+            state.savedPeak = std::max (state.savedPeak, std::abs (block[i]));
 
         ++state.capturesSaved;
         state.glitchedBuffersSkipped += state.unsteadyBlocksPending;
         state.unsteadyBlocksPending = 0;
 
-        if (state.capturesSaved == state.capturesKept)
+        if (state.capturesSaved == state.capturesWanted)
             state.dataForFFT = true;
     }
 
@@ -243,7 +244,7 @@ void pollCapture (MeasurementState& state)
 }
 
 int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t channelSelector, float* result,
-                        int32_t& firstOutput, int32_t& secondOutput, int32_t& thirdOutput, float& floatOutput,
+                        int32_t& frequencyHz, int32_t& qSetting, int32_t& depthSetting, float& spare,
                         bool levelOnly)
 {
     const auto noiseFrames = static_cast<int32_t> (static_cast<double> (MeasurementContract::sampleRate) * durationMs / 1000.0);
@@ -253,14 +254,14 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.durationMs = durationMs;
     state.blockLength = MeasurementContract::blockLength;
     state.noiseFrames = noiseFrames;
-    state.capturesKept = std::max (noiseFrames / state.blockLength, 1);
+    state.capturesWanted = std::max (noiseFrames / state.blockLength, 1);
     state.capturePass = 0;
     state.capturesSaved = 0;
     state.dataForFFT = false;
     state.errorText = nullptr;
-    state.streamErrorAfterKeeping = nullptr;
+    state.streamErrorAfterSteadyBlocks = nullptr;
     state.outcome = MeasurementOutcome::none;
-    state.keptPeak = 0.0f;
+    state.savedPeak = 0.0f;
     state.glitchedBuffersSkipped = 0;
     state.unsteadyBlocksPending = 0;
     state.heardAnything = false;
@@ -269,19 +270,19 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     state.arrivalFrame = -1;
     state.pathDelayMs = -1.0;
 
-    if (MeasurementState::isAudioGivenUp())
+    if (PortAudioSession::isGivenUp())
         return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
 
     if (! state.claimAudio())
     {
-        if (MeasurementState::isAudioGivenUp())
+        if (PortAudioSession::isGivenUp())
             return finish (state, statusAudioError, MeasurementOutcome::audioGivenUp, givenUpText);
 
         return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped while another test held the audio devices");
     }
 
     Pa_Terminate();
-    const PaError initError = MeasurementState::initialisePortAudioQuietly();
+    const PaError initError = PortAudioSession::initialiseQuietly();
 
     if (initError != paNoError)
         return finish (state, statusAudioError, MeasurementOutcome::noAudioDevice, Pa_GetErrorText (initError));
@@ -464,8 +465,8 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
                                       : finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 
     // The saved blocks that agree with each other; the rest were the room ringing up or glitches.
-    const int32_t kept = state.estimator.settle();
-    state.glitchedBuffersSkipped += state.capturesSaved - kept;
+    const int32_t averaged = state.estimator.settle();
+    state.glitchedBuffersSkipped += state.capturesSaved - averaged;
 
     const int32_t captured = context.framesCaptured.load (std::memory_order_acquire);
     const int32_t firstPlayback = context.capturedAtFirstPlayback.load (std::memory_order_acquire);
@@ -476,7 +477,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
     if (state.arrivalFrame >= 0 && firstPlayback >= 0)
         state.pathDelayMs = std::max (0.0, 1000.0 * static_cast<double> (state.arrivalFrame - firstPlayback) / state.sampleRate);
 
-    if (! state.hasKeptBlocks())
+    if (! state.hasSteadyBlocks())
     {
         if (streamError != nullptr)
             return finish (state, statusFailed, MeasurementOutcome::streamStopped, streamError);
@@ -491,7 +492,7 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
         return finish (state, statusFailed, MeasurementOutcome::unsteady, "no block of the recording held this run's noise steadily");
     }
 
-    state.streamErrorAfterKeeping = streamError;
+    state.streamErrorAfterSteadyBlocks = streamError;
 
     if (asksToExit (state))
         return finish (state, statusFailed, MeasurementOutcome::stopped, "stopped on request");
@@ -507,10 +508,10 @@ int32_t runMeasurement (int32_t durationMs, MeasurementState& state, int32_t cha
 
     const float hzPerIndex = static_cast<float> (state.sampleRate) / static_cast<float> (state.blockLength);
     const EqSettings notch = recommendNotch (result, state.blockLength, hzPerIndex);
-    firstOutput = notch.frequencyHz;
-    secondOutput = notch.qSetting;
-    thirdOutput = notch.depthSetting;
-    floatOutput = 0.0f;
+    frequencyHz = notch.frequencyHz;
+    qSetting = notch.qSetting;
+    depthSetting = notch.depthSetting;
+    spare = 0.0f;
 
     return finish (state, statusOk, MeasurementOutcome::ok, nullptr);
 }

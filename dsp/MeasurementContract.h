@@ -14,8 +14,8 @@ enum class Speakers
     both
 };
 
-// What every layer agrees on about a measurement: its rate and block, how the speakers are named
-// where the old encodings meet, and the texts the measuring threads send. Defined here once.
+// What every layer agrees on about a measurement: its rate and block, the speakers as the engine's
+// modes, the noise's selector and the files name them, and the texts the measuring threads send.
 struct MeasurementContract final
 {
     static constexpr int32_t sampleRate = 44100;

@@ -36,7 +36,7 @@ bool ResponseEstimator::prepare (const float* played, int32_t n, int32_t newSamp
     blocks.clear();
     firstCandidate.clear();
     average.clear();
-    keptCount = 0;
+    averagedCount = 0;
     previousAnswered = false;
 
     if (played == nullptr || n < 16 || n % 2 != 0 || newSampleRate <= 0 || maxBlocks < 1)
@@ -221,7 +221,7 @@ ResponseEstimator::Look ResponseEstimator::look (const float* block, bool flagge
 
 int32_t ResponseEstimator::settle()
 {
-    keptCount = 0;
+    averagedCount = 0;
     average.clear();
 
     if (blocks.empty())
@@ -277,13 +277,13 @@ int32_t ResponseEstimator::settle()
         for (size_t k = 0; k < average.size(); ++k)
             average[k] += blocks[b][k];
 
-        ++keptCount;
+        ++averagedCount;
     }
 
     for (auto& value : average)
-        value /= static_cast<float> (std::max (keptCount, 1));
+        value /= static_cast<float> (std::max (averagedCount, 1));
 
-    return keptCount;
+    return averagedCount;
 }
 
 double ResponseEstimator::delaySinceArrival()
@@ -296,7 +296,7 @@ double ResponseEstimator::delaySinceArrival()
 
 bool ResponseEstimator::response (SpectrumArray& out) const
 {
-    if (keptCount == 0 || out.size() < length / 2)
+    if (averagedCount == 0 || out.size() < length / 2)
         return false;
 
     const double hzPerBin = static_cast<double> (sampleRate) / length;

@@ -65,13 +65,12 @@ public:
 
     int32_t candidates() const { return static_cast<int32_t> (blocks.size()); }
 
-    // Keeps the candidates that agree with their consensus and averages them; returns how many
-    // were kept.
+    // Averages the candidates that agree with their consensus; returns how many it averaged.
     int32_t settle();
-    int32_t kept() const { return keptCount; }
+    int32_t averaged() const { return averagedCount; }
 
-    // The room's gain |H| at bins 0 .. n/2 - 1 (magnitude and frequency) from the kept blocks;
-    // false before settle() kept any.
+    // The room's gain |H| at bins 0 .. n/2 - 1 (magnitude and frequency) from the averaged
+    // blocks; false before settle() averaged any.
     bool response (SpectrumArray& out) const;
 
     // The frame of the recording at which this run's noise began to arrive, judged from the
@@ -110,5 +109,5 @@ private:
     size_t maximumBlocks = 0;
     std::vector<double> energySums;
     Spectrum average;
-    int32_t keptCount = 0;
+    int32_t averagedCount = 0;
 };

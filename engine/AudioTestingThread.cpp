@@ -107,12 +107,12 @@ void AudioTestingThread::run()
                     juce::Logger::writeToLog ("Left aside " + juce::String (state.glitchedBuffersSkipped)
                                               + " captured buffer(s) that did not agree with the others (the room ringing up, a gap or a glitch).");
 
-                if (state.streamErrorAfterKeeping != nullptr)
-                    juce::Logger::writeToLog (juce::String ("The audio stream failed (") + state.streamErrorAfterKeeping
-                                              + ") after " + juce::String (state.estimator.kept())
+                if (state.streamErrorAfterSteadyBlocks != nullptr)
+                    juce::Logger::writeToLog (juce::String ("The audio stream failed (") + state.streamErrorAfterSteadyBlocks
+                                              + ") after " + juce::String (state.estimator.averaged())
                                               + " steady block(s): the curve is made from them.");
                 else if (status == statusOk)
-                    juce::Logger::writeToLog ("Averaged " + juce::String (state.estimator.kept()) + " steady block(s) of the looped noise.");
+                    juce::Logger::writeToLog ("Averaged " + juce::String (state.estimator.averaged()) + " steady block(s) of the looped noise.");
 
                 captureClipped = status == statusOk && state.captureClipped();
 

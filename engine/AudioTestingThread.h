@@ -30,7 +30,7 @@ public:
     // The status of the last run (a MeasurementStatus); statusFailed until a run has ended.
     int32_t getStatus() const { return status.load(); }
 
-    // Why the last run ended as it did, and whether its kept block reached full scale.
+    // Why the last run ended as it did, and whether a block it averaged reached full scale.
     MeasurementOutcome getOutcome() const { return outcome.load(); }
     bool wasCaptureClipped() const { return captureClipped.load(); }
 

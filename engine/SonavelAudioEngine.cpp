@@ -4,6 +4,7 @@
 #include "MeasurementState.h"
 #include "MeasurementStatus.h"
 #include "PeakingCurve.h"
+#include "PortAudioSession.h"
 
 #include <cstdlib>
 #include <new>
@@ -60,7 +61,7 @@ SonavelAudioEngine* SonavelAudioEngine::getInstanceWithoutCreating()
 
 SonavelAudioEngine::SonavelAudioEngine()
 {
-    MeasurementState::routePortAudioDiagnostics (logPortAudioDiagnostics);
+    PortAudioSession::routeDiagnostics (logPortAudioDiagnostics);
 }
 
 SonavelAudioEngine::~SonavelAudioEngine()
@@ -80,7 +81,7 @@ SonavelAudioEngine::~SonavelAudioEngine()
         retire (levelThread, this);
 
     // A given-up stream's thread may still wake up after the log has gone.
-    MeasurementState::routePortAudioDiagnostics (nullptr);
+    PortAudioSession::routeDiagnostics (nullptr);
 
     if (instance == this)
         instance = nullptr;

@@ -35,7 +35,7 @@ public:
     bool didLastStartFail() const { return lastStartFailed; }
 
     // Why the last measurement ended as it did (none while one runs or before the first), and
-    // whether its kept block reached full scale.
+    // whether a block it averaged reached full scale.
     MeasurementOutcome getLastOutcome() const;
     bool wasLastCaptureClipped() const;
 

@@ -59,7 +59,7 @@ namespace
         std::unique_ptr<SonavelStateMachine> start()
         {
             auto wizard = std::make_unique<SonavelStateMachine>();
-            wizard->getStepSix().keepCurvesIn (stateFile);
+            wizard->getStepSix().rememberIn (stateFile);
             return wizard;
         }
 

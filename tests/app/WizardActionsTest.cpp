@@ -4,6 +4,7 @@
 #include "MeasurementContract.h"
 #include "MeasurementState.h"
 #include "MessagePump.h"
+#include "PortAudioSession.h"
 #include "ScopedVariable.h"
 #include "SonavelAudioEngine.h"
 #include "SonavelStateMachine.h"
@@ -151,7 +152,7 @@ TEST_F (WizardActionsInARoom, APassWhoseOutputNeverPlaysEndsByItsDeadlineAndStep
     EXPECT_EQ (engineMessages.count ("MEASURING OUTPUT LEVEL..."), 1);
     const auto output = SonavelAudioEngine::getInstance()->getDevices().describe (SoundDevice::Direction::output);
     EXPECT_EQ (stepFive.getNotes().getNoticeText(), MeasurementNotes::toneFailureSentence (MeasurementOutcome::overran, output));
-    EXPECT_FALSE (MeasurementState::isAudioGivenUp());
+    EXPECT_FALSE (PortAudioSession::isGivenUp());
 }
 
 TEST_F (WizardActionsInARoom, SwitchingTheToneBackOnBeforeThePassEndsKeepsTheLoopGoing)

@@ -1,5 +1,6 @@
 #include "MeasurementCallback.h"
 #include "MeasurementContract.h"
+#include "PortAudioSession.h"
 #include "RunMeasurement.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ TEST (GivenUpAudio, KeepsWhatTheCallbacksTouchAliveAndLaterRunsFailWithoutPortAu
     state->noiseSource.setFramesRemaining (100000);
 
     state->giveUpStreams();
-    EXPECT_TRUE (MeasurementState::isAudioGivenUp());
+    EXPECT_TRUE (PortAudioSession::isGivenUp());
     state.reset();
 
     // Stuck audio threads that wake up after all still find their data (AddressSanitizer checks)

@@ -19,10 +19,10 @@ namespace
     // straight, with hiss), and looks as the worker does.
     struct PollRig
     {
-        explicit PollRig (int32_t capturesKept = 13)
+        explicit PollRig (int32_t capturesWanted = 13)
         {
             state.blockLength = blockLength;
-            state.capturesKept = capturesKept;
+            state.capturesWanted = capturesWanted;
             EXPECT_TRUE (prepareCapture (state, 24));
             state.callbackContext.capturedAtFirstPlayback = 0;
         }
@@ -95,10 +95,10 @@ TEST (PollCapture, SavesTheBlocksOfThisRunsNoiseAndTellsWhenItArrived)
     EXPECT_EQ (rig.state.glitchedBuffersSkipped, 0) << "what follows the noise is no glitch";
     EXPECT_EQ (rig.state.capturePass, 9);
     EXPECT_TRUE (rig.state.heardAnything);
-    EXPECT_NEAR (rig.state.keptPeak, 1.0f, 0.1f);
+    EXPECT_NEAR (rig.state.savedPeak, 1.0f, 0.1f);
 
     EXPECT_EQ (rig.state.estimator.settle(), 5);
-    EXPECT_TRUE (rig.state.hasKeptBlocks());
+    EXPECT_TRUE (rig.state.hasSteadyBlocks());
     EXPECT_NEAR (static_cast<double> (rig.state.estimator.arrivalFrame (rig.state.captureBuffer, 9 * blockLength, 0)),
                  arrival, 0.012 * 44100);
 }

@@ -5,6 +5,7 @@
 #include "MeasurementContract.h"
 #include "MeasurementState.h"
 #include "MessageRecorder.h"
+#include "PortAudioSession.h"
 #include "PrintedLines.h"
 #include "ScopedVariable.h"
 #include "SonavelAudioEngine.h"
@@ -441,7 +442,7 @@ TEST_F (RoomMeasurementTest, AnOutputThatNeverPlaysEndsByTheDeadlineAndTheProgra
         EXPECT_LT (seconds, 60.0);
         EXPECT_FALSE (stuck.ok);
         EXPECT_EQ (engine->getLastOutcome(), MeasurementOutcome::overran) << LogCollector::get().lines().joinIntoString ("\n");
-        EXPECT_FALSE (MeasurementState::isAudioGivenUp());
+        EXPECT_FALSE (PortAudioSession::isGivenUp());
         EXPECT_EQ (terminal.find ("Expression '"), std::string::npos) << terminal;
 
         EXPECT_EQ (LatencyOverride::removeFromEnvironment(), "60");

@@ -320,7 +320,7 @@ void StepSix::holdCurrentCurve()
     keepState();
 }
 
-void StepSix::keepCurvesIn (const juce::File& file)
+void StepSix::rememberIn (const juce::File& file)
 {
     stateFile = file;
     std::string problem;

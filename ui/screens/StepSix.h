@@ -39,7 +39,7 @@ public:
 
     // Where the curves are kept between runs: shows what that file holds (a damaged one is set
     // aside) and keeps it up to date from then on.
-    void keepCurvesIn (const juce::File& stateFile);
+    void rememberIn (const juce::File& stateFile);
 
     // What SAVE CURVES and OPEN CURVE do once a file is chosen. False, with one sentence on the
     // graph, when nothing was written or opened.
