@@ -7,7 +7,7 @@
 # room's measurement runs with PULSE_LATENCY_MSEC=60 in the environment, as some desktops set it.
 # usage: chosen_devices.sh SOURCE_DIR PROGRAM
 set -uo pipefail
-source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/../../testing/verdicts.sh"
 
 root=$1
 app=$2
@@ -30,10 +30,10 @@ cli() { env -u DISPLAY "$app" "$@" >"$out" 2>"$err"; }
 webcam="“HD Webcam Microphone”"
 
 cli --list-devices
-check "--list-devices exits 0" test $? -eq 0
-check "it names both microphones by name and description, the webcam's as the default" \
+verdict "--list-devices exits 0" test $? -eq 0
+verdict "it names both microphones by name and description, the webcam's as the default" \
     eval 'grep -q -E "^\* webcam_mic +HD Webcam Microphone$" "$out" && grep -q -E "^  room_mic +Measurement microphone$" "$out"'
-check "and the outputs, without offering a monitor as a microphone" \
+verdict "and the outputs, without offering a monitor as a microphone" \
     eval 'grep -q -E "^\* room +Speakers$" "$out" && ! grep -q "monitor" "$out"'
 
 # A microphone remembered from the window that is not connected: the default stands in.
@@ -41,12 +41,12 @@ printf '# KORVEN Sonavel: the sound devices chosen in the program\ninput\tserver
 cp "$choice" "$work/remembered.txt"
 cli --measure left --save "$work/default.txt"
 status=$?
-check "measuring with the silent default fails as silence (status 4, it gave $status)" test "$status" -eq 4
-check "it says the remembered microphone is not connected" grep -q -F "Your microphone “USB measurement microphone” is not connected" "$err"
-check "and names the silent one, with the options that choose another" \
+verdict "measuring with the silent default fails as silence (status 4, it gave $status)" test "$status" -eq 4
+verdict "it says the remembered microphone is not connected" grep -q -F "Your microphone “USB measurement microphone” is not connected" "$err"
+verdict "and names the silent one, with the options that choose another" \
     eval 'grep -q -F "The microphone $webcam recorded silence" "$err" && grep -q -F -- "--input NAME" "$err"'
-check "no block was recorded, so no noise played for nothing" eval '! grep -q "Full buffer ready" "$out"'
-check "nothing was saved" test ! -e "$work/default.txt"
+verdict "no block was recorded, so no noise played for nothing" eval '! grep -q "Full buffer ready" "$out"'
+verdict "nothing was saved" test ! -e "$work/default.txt"
 
 # In a desktop session that asks every program's streams for 60 ms, which the program ignores.
 measure_room() { PULSE_LATENCY_MSEC=60 cli --measure left --input "measurement microphone" --output room --save "$work/left.txt"; }
@@ -57,20 +57,20 @@ if [ "$status" -ne 0 ] && grep -q 'Measurement error' "$err"; then
     measure_room
     status=$?
 fi
-check "--input by description picks the room's microphone: status 0 (it gave $status)" test "$status" -eq 0
-check "the start line names both devices" grep -q -F "measuring the left speaker through “Speakers” with “Measurement microphone”" "$out"
-check "the room's mode is found" grep -q -E "^Recommended notch: FREQ (6[2-8]) Hz" "$out"
-check "PortAudio printed nothing on the terminal" eval '! grep -q "Expression '"'"'" "$err"'
-check "what the command line chose is not remembered" cmp -s "$choice" "$work/remembered.txt"
+verdict "--input by description picks the room's microphone: status 0 (it gave $status)" test "$status" -eq 0
+verdict "the start line names both devices" grep -q -F "measuring the left speaker through “Speakers” with “Measurement microphone”" "$out"
+verdict "the room's mode is found" grep -q -E "^Recommended notch: FREQ (6[2-8]) Hz" "$out"
+verdict "PortAudio printed nothing on the terminal" eval '! grep -q "Expression '"'"'" "$err"'
+verdict "what the command line chose is not remembered" cmp -s "$choice" "$work/remembered.txt"
 
 cli --measure left --input nosuch
 status=$?
-check "an unknown --input is refused with the usage status (status $status)" test "$status" -eq 2
-check "with the list to choose from and the usage" \
+verdict "an unknown --input is refused with the usage status (status $status)" test "$status" -eq 2
+verdict "with the list to choose from and the usage" \
     eval 'grep -q -F "there is no input named '"'"'nosuch'"'"'" "$err" && grep -q "room_mic" "$err" && grep -q "^Usage:" "$err"'
 cli --measure both --output "Monitor of Speakers"
-check "an unknown --output too (an input's description names no output)" test $? -eq 2
+verdict "an unknown --output too (an input's description names no output)" test $? -eq 2
 cli --input room_mic
-check "--input without --measure is wrong usage" test $? -eq 2
+verdict "--input without --measure is wrong usage" test $? -eq 2
 
 conclude "chosen devices"

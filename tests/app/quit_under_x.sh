@@ -5,7 +5,7 @@
 # before shutdown, not waited for nor killed, and the log closed with shutdown()... The sanitizer
 # builds take this walk too. usage: quit_under_x.sh PROGRAM XWAIT (testing/xwait.c)
 set -uo pipefail
-source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/../../testing/verdicts.sh"
 on_own_display "$@"
 
 app=$1
@@ -57,13 +57,13 @@ close() {
     wait "$pid"
     status=$?
     pid=""
-    check "closing the window $1 ends the program with exit code 0 ($((($(date +%s%N) - start) / 1000000)) ms after the click)" \
+    verdict "closing the window $1 ends the program with exit code 0 ($((($(date +%s%N) - start) / 1000000)) ms after the click)" \
         test "$status" -eq 0
-    check "the log's last line is shutdown()..." eval '[ "$(log_tail | tail -n 1)" = "shutdown()..." ]'
-    check "no thread was killed by force" eval '! log_tail | grep -q "killing thread by force"'
+    verdict "the log's last line is shutdown()..." eval '[ "$(log_tail | tail -n 1)" = "shutdown()..." ]'
+    verdict "no thread was killed by force" eval '! log_tail | grep -q "killing thread by force"'
     [ $# -gt 1 ] || return 0
-    check "the $worker was stopped on request before shutdown, not waited for" eval 'log_tail | in_order "$stopped|$worker destroyed...|shutdown()..."'
-    check "the stream gave at most one more buffer after the click" test $(($(buffers) - before)) -le 1
+    verdict "the $worker was stopped on request before shutdown, not waited for" eval 'log_tail | in_order "$stopped|$worker destroyed...|shutdown()..."'
+    verdict "the stream gave at most one more buffer after the click" test $(($(buffers) - before)) -le 1
 }
 
 start && close "at rest"
@@ -77,10 +77,10 @@ start && next_screens 6
 click_and_see 499 331 98 454 260 9 || fail "MEASURE runs the left strip"
 wait_until eval '[ "$(buffers)" -gt 0 ]' || fail "the measurement captures"
 close "while a measurement captures" AudioTestingThread "Measurement error: stopped on request"
-check "the measurement stored no result" eval '! logged "Setting settings with test results."'
+verdict "the measurement stored no result" eval '! logged "Setting settings with test results."'
 
 env -u DISPLAY "$app" >"$home/nodisplay.txt" 2>&1
-check "without a display the program says so and exits with code 1" \
+verdict "without a display the program says so and exits with code 1" \
     test $? -eq 1 -a -n "$(grep -i 'display' "$home/nodisplay.txt")"
 
 conclude "quitting"

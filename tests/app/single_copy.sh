@@ -4,7 +4,7 @@
 # exits with code 0 and wakes the first; without a runtime folder the lock lies in the config
 # folder. usage: single_copy.sh PATH_TO_PROGRAM
 set -uo pipefail
-source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/../../testing/verdicts.sh"
 on_own_display "$@"
 
 app=$1
@@ -79,19 +79,19 @@ anna=${pids[-1]}
 wait_for_windows 1 || fail "the first user's copy opens its window"
 run_as ben
 ben=${pids[-1]}
-check "a second user's copy opens a window beside the first user's" wait_for_windows 2
+verdict "a second user's copy opens a window beside the first user's" wait_for_windows 2
 
 # --- the same user again ---------------------------------------------------------------------
 run_as anna
 wait_for_exit "${pids[-1]}"
-check "a second copy of the same user exits with code 0" test $? -eq 0
-check "it opens no window" test "$(window_count)" -eq 2
-check "it says why on standard error" grep -q "already running" "$last_output"
-check "the running copy hears of it and logs that it comes to the front" \
+verdict "a second copy of the same user exits with code 0" test $? -eq 0
+verdict "it opens no window" test "$(window_count)" -eq 2
+verdict "it says why on standard error" grep -q "already running" "$last_output"
+verdict "the running copy hears of it and logs that it comes to the front" \
     wait_for_log_count anna "Another copy was started: bringing the window to the front." 1
-check "the running copy's log has no second header" \
+verdict "the running copy's log has no second header" \
     test "$(tr -d '\r' < "$(log_of anna)" | grep -c -x "$title")" -eq 1
-check "the lock lies in the runtime folder" test -e "$work/anna/run/KORVEN Sonavel.lock"
+verdict "the lock lies in the runtime folder" test -e "$work/anna/run/KORVEN Sonavel.lock"
 
 # --- without a runtime folder the lock lies in the config folder -----------------------------
 make_user carl none
@@ -100,23 +100,23 @@ carl=${pids[-1]}
 wait_for_windows 3 || fail "a copy without a runtime folder opens its window"
 run_as carl
 wait_for_exit "${pids[-1]}"
-check "its second copy exits with code 0 too" test $? -eq 0
-check "and opens no window" test "$(window_count)" -eq 3
-check "the lock lies in the config folder" test -e "$work/carl/home/.config/KORVEN Sonavel/KORVEN Sonavel.lock"
+verdict "its second copy exits with code 0 too" test $? -eq 0
+verdict "and opens no window" test "$(window_count)" -eq 3
+verdict "the lock lies in the config folder" test -e "$work/carl/home/.config/KORVEN Sonavel/KORVEN Sonavel.lock"
 
 # --- the lock goes with the copy -------------------------------------------------------------
 for p in "$anna" "$ben" "$carl"; do
     kill -INT "$p"
     wait_for_exit "$p" >/dev/null
 done
-check "every window is closed" wait_for_windows 0
+verdict "every window is closed" wait_for_windows 0
 run_as anna
-check "once the first copy has ended, the same user starts a new one" wait_for_windows 1
+verdict "once the first copy has ended, the same user starts a new one" wait_for_windows 1
 # The ended copy's FIFO could still lie there; only a copy that listens on it is woken.
 run_as anna
 wait_for_exit "${pids[-1]}"
-check "a copy started after it exits with code 0 too" test $? -eq 0
-check "and wakes the new copy, not the one that ended" \
+verdict "a copy started after it exits with code 0 too" test $? -eq 0
+verdict "and wakes the new copy, not the one that ended" \
     wait_for_log_count anna "Another copy was started: bringing the window to the front." 2
 
 conclude "single copy"
