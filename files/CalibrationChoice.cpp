@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "EscapedText.h"
 #include "SmallFile.h"
+#include "TextLines.h"
 
 namespace
 {
@@ -25,19 +26,10 @@ CalibrationChoice CalibrationChoice::parse (std::string_view text)
 {
     CalibrationChoice choice;
 
-    for (size_t start = 0; start < text.size();)
+    TextLines lines (text);
+
+    for (std::string_view line; lines.next (line);)
     {
-        auto end = text.find ('\n', start);
-
-        if (end == std::string_view::npos)
-            end = text.size();
-
-        auto line = text.substr (start, end - start);
-        start = end + 1;
-
-        // A file that went through an editor elsewhere may end its lines in CR LF.
-        if (! line.empty() && line.back() == '\r')
-            line.remove_suffix (1);
 
         if (line.substr (0, key.size()) != key)
             continue;

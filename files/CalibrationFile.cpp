@@ -2,6 +2,7 @@
 
 #include "NumericRow.h"
 #include "SmallFile.h"
+#include "TextLines.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,16 +11,6 @@
 
 namespace
 {
-    std::string_view trim (std::string_view text, const char* blanks = " \t\r")
-    {
-        const auto first = text.find_first_not_of (blanks);
-
-        if (first == std::string_view::npos)
-            return {};
-
-        return text.substr (first, text.find_last_not_of (blanks) - first + 1);
-    }
-
     bool isComment (std::string_view line)
     {
         return line.front() == '*' || line.front() == '#' || line.front() == ';';
@@ -37,7 +28,7 @@ namespace
     // A header line's words without comment marks or quotes around them, in lower case.
     std::string wordsOf (std::string_view line)
     {
-        return lowered (trim (line, " \t\r*#;\"'"));
+        return lowered (TextLines::trim (line, " \t\r*#;\"'"));
     }
 
     // "Sens Factor =-1.378dB, ...", "SENS -1,4 dB": the first number after the word, where "dB"
@@ -64,7 +55,7 @@ namespace
         auto number = words.substr (start, end - start);
         std::replace (number.begin(), number.end(), ',', '.');
         const auto value = NumericRow::number (number);
-        const auto unit = trim (std::string_view (words).substr (end));
+        const auto unit = TextLines::trim (std::string_view (words).substr (end));
 
         if (! value || ! std::isfinite (*value) || unit.substr (0, 2) != "db")
             return std::nullopt;
@@ -143,18 +134,12 @@ CalibrationFile::Reading CalibrationFile::parse (std::string_view text)
         text.remove_prefix (3);
 
     Calibration calibration;
-    int lineNumber = 0;
+    TextLines lines (text);
 
-    for (size_t start = 0; start < text.size();)
+    for (std::string_view raw; lines.next (raw);)
     {
-        auto end = text.find ('\n', start);
-
-        if (end == std::string_view::npos)
-            end = text.size();
-
-        const auto line = trim (text.substr (start, end - start));
-        start = end + 1;
-        ++lineNumber;
+        const auto line = TextLines::trim (raw);
+        const int lineNumber = lines.number();
 
         if (line.empty())
             continue;

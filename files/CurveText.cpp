@@ -3,6 +3,7 @@
 #include "EscapedText.h"
 #include "NumericRow.h"
 #include "SmallFile.h"
+#include "TextLines.h"
 
 #include <algorithm>
 #include <charconv>
@@ -15,16 +16,6 @@ namespace
 {
     constexpr const char* smoothingLine = "* 1/10 decade smoothing";
     constexpr const char* calibrationLine = "* Microphone calibration: ";
-
-    std::string_view trim (std::string_view text)
-    {
-        const auto first = text.find_first_not_of (" \t\r");
-
-        if (first == std::string_view::npos)
-            return {};
-
-        return text.substr (first, text.find_last_not_of (" \t\r") - first + 1);
-    }
 
     bool startsWith (std::string_view text, std::string_view prefix)
     {
@@ -75,19 +66,19 @@ namespace
     void readComment (std::string_view line, KeptCurve& curve)
     {
         if (startsWith (line, "* Speakers: "))
-            curve.speakers = MeasurementContract::speakersNamed (trim (line.substr (12))).value_or (Speakers::unknown);
+            curve.speakers = MeasurementContract::speakersNamed (TextLines::trim (line.substr (12))).value_or (Speakers::unknown);
         else if (startsWith (line, "* Measured: "))
-            curve.measuredAt = KeptCurve::parseTime (std::string (trim (line.substr (12))));
+            curve.measuredAt = KeptCurve::parseTime (std::string (TextLines::trim (line.substr (12))));
         else if (startsWith (line, calibrationLine))
-            curve.calibration = EscapedText::unescape (trim (line.substr (std::string_view (calibrationLine).size()))).value_or (std::string());
+            curve.calibration = EscapedText::unescape (TextLines::trim (line.substr (std::string_view (calibrationLine).size()))).value_or (std::string());
         else if (startsWith (line, "* Recommended notch: FREQ "))
         {
-            if (const auto notch = notchFrom (trim (line.substr (21))))
+            if (const auto notch = notchFrom (TextLines::trim (line.substr (21))))
                 curve.notch = *notch;
         }
         else if (startsWith (line, "* Positions: "))
         {
-            const auto count = trim (line.substr (13));
+            const auto count = TextLines::trim (line.substr (13));
             int32_t positions = 0;
             const auto [end, error] = std::from_chars (count.data(), count.data() + count.size(), positions);
 
@@ -194,18 +185,12 @@ CurveText::Reading CurveText::parse (std::string_view text)
     KeptCurve curve;
     std::vector<double> hz;
     std::vector<float> values;
-    int lineNumber = 0;
+    TextLines lines (text);
 
-    for (size_t start = 0; start < text.size();)
+    for (std::string_view raw; lines.next (raw);)
     {
-        auto end = text.find ('\n', start);
-
-        if (end == std::string_view::npos)
-            end = text.size();
-
-        const auto line = trim (text.substr (start, end - start));
-        start = end + 1;
-        ++lineNumber;
+        const auto line = TextLines::trim (raw);
+        const int lineNumber = lines.number();
 
         if (line.empty())
             continue;

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "EscapedText.h"
 #include "SmallFile.h"
+#include "TextLines.h"
 
 #include <vector>
 
@@ -47,19 +48,10 @@ DeviceChoice DeviceChoice::parse (std::string_view text)
 {
     DeviceChoice choice;
 
-    for (size_t start = 0; start < text.size();)
+    TextLines lines (text);
+
+    for (std::string_view line; lines.next (line);)
     {
-        auto end = text.find ('\n', start);
-
-        if (end == std::string_view::npos)
-            end = text.size();
-
-        auto line = text.substr (start, end - start);
-        start = end + 1;
-
-        // A file that went through an editor elsewhere may end its lines in CR LF.
-        if (! line.empty() && line.back() == '\r')
-            line.remove_suffix (1);
 
         const auto parts = fields (line);
 

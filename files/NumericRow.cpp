@@ -1,5 +1,7 @@
 #include "NumericRow.h"
 
+#include "TextLines.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
@@ -7,16 +9,6 @@
 
 namespace
 {
-    std::string_view trim (std::string_view text)
-    {
-        const auto first = text.find_first_not_of (" \t\r");
-
-        if (first == std::string_view::npos)
-            return {};
-
-        return text.substr (first, text.find_last_not_of (" \t\r") - first + 1);
-    }
-
     char separatorOf (std::string_view line)
     {
         return line.find (';') != std::string_view::npos ? ';'
@@ -51,7 +43,7 @@ NumericRow::NumericRow (std::string_view line)
     for (size_t start = 0; start <= line.size();)
     {
         const auto end = fieldEnd (line, start, separator);
-        auto field = trim (line.substr (start, end - start));
+        auto field = TextLines::trim (line.substr (start, end - start));
         const bool quoted = field.size() >= 2 && (field.front() == '"' || field.front() == '\'') && field.back() == field.front();
 
         if (quoted)
