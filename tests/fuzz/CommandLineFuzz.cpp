@@ -55,5 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     if (line.task == CommandLine::Task::window || line.task == CommandLine::Task::listDevices)
         require (line.saveFile.isEmpty() && line.input.isEmpty() && line.output.isEmpty(), "--save, --input and --output go with --measure");
 
+    // What is printed for --help and beside a wrong usage starts with the usage line.
+    if (line.task == CommandLine::Task::help || line.task == CommandLine::Task::wrongUsage)
+        require (CommandLine::help().startsWith (CommandLine::usage()), "the help begins with the usage");
+
     return 0;
 }
